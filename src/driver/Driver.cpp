@@ -1,0 +1,85 @@
+#include "driver/Driver.h"
+
+#include "driver/PortText.h"
+#include "render/GraphicsUpload.h"
+
+namespace om6211 {
+namespace {
+
+#if defined(_WIN32)
+constexpr const char* SettingsFileBelowHost = "\\controller\\OM6211\\settings.ini";
+#else
+constexpr const char* SettingsFileBelowHost = "/controller/OM6211/settings.ini";
+#endif
+
+constexpr const char* SettingsSection = "init";
+constexpr uint8_t BacklightOnBits = 0xF0;
+
+}  // namespace
+
+std::string Driver::settingsFilePath() const {
+  // The folder keeps its trailing separator, so the separator doubles; the file lookup does
+  // not mind.
+  return platform_.hostFolder->path() + SettingsFileBelowHost;
+}
+
+void Driver::SetIOPropertys(const char* portText, const IoProperties& properties) {
+  if (portText == nullptr) throw ConversionError("no port text given (null pointer)");
+  settings_.PortBase = parsePortText(portText);
+  settings_.BusDelay = properties.busDelay;
+  settings_.AddressDelay = properties.addressDelay;
+  settings_.BacklightBits = properties.backlight ? BacklightOnBits : 0;
+
+  const std::string file = settingsFilePath();
+  SettingsLookup& lookup = *platform_.settings;
+  settings_.FontName = lookup.lookup(file, SettingsSection, "TextFont", "Default");
+  settings_.MixMode = lookup.lookup(file, SettingsSection, "Text+GraphicsDisplayMode", "XOR");
+
+  settings_.GraphicsWidth =
+      clampedGeometry(properties.graphicsWidth, DriverSettings::MaxGraphicsWidth);
+  settings_.GraphicsHeight =
+      clampedGeometry(properties.graphicsHeight, DriverSettings::MaxGraphicsHeight);
+  settings_.TextColumns = clampedGeometry(properties.textColumns, DriverSettings::MaxTextColumns);
+  settings_.TextRows = clampedGeometry(properties.textRows, DriverSettings::MaxTextRows);
+
+  withController([&](Controller& controller) {
+    controller.sendContrast(properties.contrastOn, properties.contrastValue);
+  });
+  settings_.ContrastValue = properties.contrastValue;
+  settings_.ContrastOn = properties.contrastOn;
+}
+
+void Driver::Init() {
+  withController([](Controller& controller) { controller.Init(); });
+}
+
+void Driver::CleanUp() {
+  withController([](Controller& controller) { controller.CleanUp(); });
+}
+
+void Driver::SetOutputAddress(int32_t column, int32_t row) {
+  withController([&](Controller& controller) { controller.SetOutputAddress(column, row); });
+}
+
+void Driver::SendToMemory(uint8_t code) noexcept {
+  try {
+    withController([&](Controller& controller) { om6211::SendToMemory(code, controller, memory_); });
+  } catch (...) {
+    // A failed character or refresh is dropped; the host is never told.
+  }
+}
+
+void Driver::SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2,
+                             uint16_t y2, bool inverted) noexcept {
+  try {
+    withController([&](Controller& controller) {
+      om6211::SendToGfxMemory(bitmap, x1, y1, x2, y2, inverted, controller, memory_);
+    });
+  } catch (...) {
+    // A failed upload is dropped; the host is never told.
+  }
+}
+
+void Driver::SetCGRAMChar(const CustomGlyphBlock& block) { om6211::SetCGRAMChar(block, memory_); }
+
+}  // namespace om6211

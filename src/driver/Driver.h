@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "driver/DriverInfo.h"
+#include "driver/DriverSettings.h"
+#include "driver/IoProperties.h"
+#include "link/Controller.h"
+#include "link/SerialLink.h"
+#include "platform/Platform.h"
+#include "render/FrameMemory.h"
+#include "render/TextOutput.h"
+
+namespace om6211 {
+
+// The whole driver: its state, its frame memory and the platform it drives. Each operation is
+// one entry point of the host interface with its arguments already decoded from their slots.
+class Driver {
+ public:
+  constexpr explicit Driver(const Platform& platform) : platform_(platform) {}
+
+  // Rebinds the platform (the command-line host picks its port back end); state is kept.
+  void usePlatform(const Platform& platform) { platform_ = platform; }
+
+  static DriverInfoBytes GetInfo() { return makeDriverInfo(); }
+
+  // Raises ConversionError, having changed nothing, when the port text does not convert or is
+  // missing. A port failure while sending the contrast reaches the caller.
+  void SetIOPropertys(const char* portText, const IoProperties& properties);
+  void Init();
+  void CleanUp();
+  void SetOutputAddress(int32_t column, int32_t row);
+  // The two output operations absorb every failure and always return normally.
+  void SendToMemory(uint8_t code) noexcept;
+  void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2,
+                       uint16_t y2, bool inverted) noexcept;
+  void SetCGRAMChar(const CustomGlyphBlock& block);
+
+  const DriverSettings& settings() const { return settings_; }
+  const FrameMemory& frameMemory() const { return memory_; }
+  // Where the settings file is looked up: below the host's folder.
+  std::string settingsFilePath() const;
+
+ private:
+  // Runs `work` with the controller bound to the current platform and state.
+  template <typename Work>
+  void withController(Work&& work) {
+    SerialLink link(*platform_.port, settings_);
+    Controller controller(link, *platform_.pauses, settings_);
+    work(controller);
+  }
+
+  Platform platform_;
+  DriverSettings settings_;
+  FrameMemory memory_;
+};
+
+}  // namespace om6211

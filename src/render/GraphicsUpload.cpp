@@ -1,0 +1,53 @@
+#include "render/GraphicsUpload.h"
+
+#include <algorithm>
+#include <array>
+
+#include "link/ControllerCommands.h"
+#include "render/DisplayRefresh.h"
+
+namespace om6211 {
+namespace {
+
+constexpr int32_t LastLayerColumn = 83;
+
+uint8_t packPageByte(const std::array<uint8_t, HostBitmapBytes>& bitmap, int32_t stride,
+                     int32_t x, int32_t firstRow) {
+  uint8_t pageByte = 0;
+  for (int32_t bit = 0; bit < DriverSettings::PageHeight; ++bit) {
+    const int64_t index = int64_t{x} + int64_t{firstRow + bit} * stride;
+    if (index < static_cast<int64_t>(bitmap.size()) && bitmap[index] != 0) {
+      pageByte |= 1u << bit;
+    }
+  }
+  return pageByte;
+}
+
+}  // namespace
+
+void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2,
+                     bool inverted, Controller& controller, FrameMemory& memory) {
+  if (bitmap == nullptr) return;
+  std::array<uint8_t, HostBitmapBytes> copy;
+  std::copy_n(bitmap, copy.size(), copy.begin());
+
+  const DriverSettings& settings = controller.settings();
+  controller.link().SendCommand(inverted ? command::InvertedDisplay : command::NormalDisplay,
+                                settings.BusDelay);
+
+  constexpr int32_t PageHeight = DriverSettings::PageHeight;
+  const int32_t lastColumn = std::min<int32_t>(x2, LastLayerColumn);
+  // Widened to whole pages; stops at the last page rather than re-packing it from rows
+  // beyond the bitmap.
+  for (int32_t row = y1 / PageHeight * PageHeight;
+       row <= y2 && row / PageHeight < DriverSettings::PageCount; row += PageHeight) {
+    const int32_t page = row / PageHeight;
+    for (int32_t x = x1; x <= lastColumn; ++x) {
+      memory.GraphicsLayer[FrameMemory::layerIndex(x, page)] =
+          packPageByte(copy, settings.GraphicsWidth, x, row);
+    }
+  }
+  RefreshDisplay(controller, memory);
+}
+
+}  // namespace om6211
