@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "driver/Driver.h"
 #include "platform/Platform.h"
 
 // Access to the driver behind the exported entry points for programs linked with it (the
@@ -10,6 +11,9 @@ namespace om6211::exported {
 
 // Binds the platform of the one driver instance; until then it uses the native platform.
 void usePlatform(const Platform& platform);
+
+// The one driver instance, for checks of its state.
+const Driver& instance();
 
 // The message of the last failure an entry point absorbed ("" when none since the last
 // clear). On Windows the message also goes to the debugger output.

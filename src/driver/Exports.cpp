@@ -55,6 +55,7 @@ constexpr bool isTrue(uint32_t slot) { return lowByte(slot) != 0; }
 namespace exported {
 
 void usePlatform(const Platform& platform) { driver.usePlatform(platform); }
+const Driver& instance() { return driver; }
 std::string lastFailure() { return lastFailureText; }
 void clearLastFailure() { lastFailureText[0] = '\0'; }
 

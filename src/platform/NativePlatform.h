@@ -2,7 +2,17 @@
 
 // The platform back ends the exported driver starts with.
 #if defined(_WIN32)
-#error "the Windows back ends are not built yet"
+#include "platform/windows/DlPortIoPort.h"
+#include "platform/windows/KernelSleepPauses.h"
+#include "platform/windows/ModuleHostFolder.h"
+#include "platform/windows/ProfileSettingsLookup.h"
+
+namespace om6211 {
+using NativePort = DlPortIoPort;
+using NativePauses = KernelSleepPauses;
+using NativeSettingsLookup = ProfileSettingsLookup;
+using NativeHostFolder = ModuleHostFolder;
+}  // namespace om6211
 #else
 #include "platform/IniFileLookup.h"
 #include "platform/ProcessHostFolder.h"

@@ -73,7 +73,7 @@ TEST(SerialLink, DelayCountsPortReadsAfterEveryControlWrite) {
 }
 
 TEST(SerialLink, DataRegisterCarriesTheBacklightBits) {
-  for (const auto [bits, expected] : {std::pair{0x00u, 0x0E}, std::pair{0xF0u, 0xFE}}) {
+  for (const auto& [bits, expected] : {std::pair{0x00u, 0x0E}, std::pair{0xF0u, 0xFE}}) {
     LinkRig rig;
     rig.settings.BacklightBits = bits;
     rig.settings.PortBase = 0x278;

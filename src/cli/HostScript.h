@@ -1,0 +1,58 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace om6211::cli {
+
+// The driver calls a host script can make, one per entry point.
+enum class ScriptCommand : uint8_t {
+  GetInfo,
+  SetIOPropertys,
+  Init,
+  CleanUp,
+  IsReadyToReceive,
+  SendToController,
+  SendToMemory,
+  SendToGfxMemory,
+  SetOutputAddress,
+  SetCGRAMChar,
+  GetCGRAMChar,
+  Customize,
+};
+
+// One checked script line, ready to be made into a call.
+struct ScriptCall {
+  std::size_t line = 0;
+  ScriptCommand command = ScriptCommand::GetInfo;
+  // The numeric arguments in the order written, each already in its 32-bit slot form.
+  std::vector<uint32_t> numbers;
+  // The port text of LCD_SetIOPropertys or the bitmap file of LCD_SendToGfxMemory.
+  std::string text;
+  // The 64 pattern bytes of LCD_SetCGRAMChar.
+  std::array<uint8_t, 64> pattern{};
+};
+
+struct ScriptError {
+  std::size_t line = 0;
+  std::string message;
+};
+
+struct ParsedScript {
+  std::vector<ScriptCall> calls;
+  std::optional<ScriptError> error;  // the first problem found; `calls` is then incomplete
+};
+
+// Checks a whole host script and turns it into calls; nothing is run. Files named by the script
+// are not opened here.
+ParsedScript parseHostScript(std::string_view text);
+
+// The entry point name a command is written as ("LCD_Init").
+std::string_view commandName(ScriptCommand command);
+
+}  // namespace om6211::cli

@@ -1,0 +1,33 @@
+#include "platform/windows/ModuleHostFolder.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/ProcessHostFolder.h"
+
+namespace om6211 {
+
+namespace {
+
+// Longest path Windows hands out (extended-length paths), in characters.
+constexpr DWORD LongestPath = 32768;
+
+}  // namespace
+
+std::string ModuleHostFolder::path() {
+  // A path that fills the buffer comes back cut off and would name some other folder, so the
+  // buffer grows until the whole path fits.
+  DWORD size = MAX_PATH + 1;
+  for (;;) {
+    std::vector<char> buffer(size);
+    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+    if (length == 0) return {};
+    if (length < size) return folderOfExecutable(std::string(buffer.data(), length));
+    if (size > LongestPath) return {};
+    size = std::min(size * 2, LongestPath + 1);
+  }
+}
+
+}  // namespace om6211
