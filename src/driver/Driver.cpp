@@ -63,7 +63,8 @@ void Driver::SetOutputAddress(int32_t column, int32_t row) {
 
 void Driver::SendToMemory(uint8_t code) noexcept {
   try {
-    withController([&](Controller& controller) { om6211::SendToMemory(code, controller, memory_); });
+    withController(
+        [&](Controller& controller) { om6211::SendToMemory(code, controller, memory_); });
   } catch (...) {
     // A failed character or refresh is dropped; the host is never told.
   }
@@ -80,6 +81,8 @@ void Driver::SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, ui
   }
 }
 
-void Driver::SetCGRAMChar(const CustomGlyphBlock& block) { om6211::SetCGRAMChar(block, memory_); }
+void Driver::SetCGRAMChar(const CustomGlyphBlock& block) {
+  om6211::SetCGRAMChar(block, memory_);
+}
 
 }  // namespace om6211

@@ -33,8 +33,8 @@ class Driver {
   void SetOutputAddress(int32_t column, int32_t row);
   // The two output operations absorb every failure and always return normally.
   void SendToMemory(uint8_t code) noexcept;
-  void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2,
-                       uint16_t y2, bool inverted) noexcept;
+  void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2,
+                       bool inverted) noexcept;
   void SetCGRAMChar(const CustomGlyphBlock& block);
 
   const DriverSettings& settings() const { return settings_; }

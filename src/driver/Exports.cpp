@@ -46,18 +46,32 @@ void guarded(Call&& call) noexcept {
   }
 }
 
-constexpr uint8_t lowByte(uint32_t slot) { return static_cast<uint8_t>(slot); }
-constexpr uint16_t low16(uint32_t slot) { return static_cast<uint16_t>(slot); }
-constexpr bool isTrue(uint32_t slot) { return lowByte(slot) != 0; }
+constexpr uint8_t lowByte(uint32_t slot) {
+  return static_cast<uint8_t>(slot);
+}
+constexpr uint16_t low16(uint32_t slot) {
+  return static_cast<uint16_t>(slot);
+}
+constexpr bool isTrue(uint32_t slot) {
+  return lowByte(slot) != 0;
+}
 
 }  // namespace
 
 namespace exported {
 
-void usePlatform(const Platform& platform) { driver.usePlatform(platform); }
-const Driver& instance() { return driver; }
-std::string lastFailure() { return lastFailureText; }
-void clearLastFailure() { lastFailureText[0] = '\0'; }
+void usePlatform(const Platform& platform) {
+  driver.usePlatform(platform);
+}
+const Driver& instance() {
+  return driver;
+}
+std::string lastFailure() {
+  return lastFailureText;
+}
+void clearLastFailure() {
+  lastFailureText[0] = '\0';
+}
 
 }  // namespace exported
 }  // namespace om6211
@@ -78,12 +92,11 @@ Om6211DriverInfo* OM6211_STDCALL DLL_GetInfo(Om6211DriverInfo* result) {
 }
 
 void OM6211_STDCALL LCD_SetIOPropertys(const char* port, int32_t addressDelay, int32_t busDelay,
-                                       int32_t textColumns, int32_t textRows,
-                                       int32_t graphicsWidth, int32_t graphicsHeight,
-                                       uint32_t backlight, uint32_t /*unused9*/,
-                                       uint32_t contrastOn, uint32_t contrastValue,
-                                       uint32_t /*unused12*/, uint32_t /*unused13*/,
-                                       uint32_t /*unused14*/) {
+                                       int32_t textColumns, int32_t textRows, int32_t graphicsWidth,
+                                       int32_t graphicsHeight, uint32_t backlight,
+                                       uint32_t /*unused9*/, uint32_t contrastOn,
+                                       uint32_t contrastValue, uint32_t /*unused12*/,
+                                       uint32_t /*unused13*/, uint32_t /*unused14*/) {
   guarded([&] {
     driver.SetIOPropertys(port, {.addressDelay = addressDelay,
                                  .busDelay = busDelay,
@@ -105,7 +118,9 @@ void OM6211_STDCALL LCD_CleanUp(void) {
   guarded([] { driver.CleanUp(); });
 }
 
-uint8_t OM6211_STDCALL LCD_IsReadyToReceive(void) { return 1; }
+uint8_t OM6211_STDCALL LCD_IsReadyToReceive(void) {
+  return 1;
+}
 
 void OM6211_STDCALL LCD_SendToController(uint32_t /*ignored*/) {}
 
@@ -133,7 +148,9 @@ void OM6211_STDCALL LCD_SetCGRAMChar(Om6211GlyphBlock block) {
   });
 }
 
-uint8_t OM6211_STDCALL LCD_GetCGRAMChar(uint32_t index) { return om6211::lowByte(index); }
+uint8_t OM6211_STDCALL LCD_GetCGRAMChar(uint32_t index) {
+  return om6211::lowByte(index);
+}
 
 void OM6211_STDCALL LCD_Customize(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {}
 

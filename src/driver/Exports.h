@@ -49,9 +49,8 @@ OM6211_API void OM6211_STDCALL LCD_CleanUp(void);
 OM6211_API uint8_t OM6211_STDCALL LCD_IsReadyToReceive(void);
 OM6211_API void OM6211_STDCALL LCD_SendToController(uint32_t ignored);
 OM6211_API void OM6211_STDCALL LCD_SendToMemory(uint32_t code);
-OM6211_API void OM6211_STDCALL LCD_SendToGfxMemory(const uint8_t* bitmap, uint32_t x1,
-                                                   uint32_t y1, uint32_t x2, uint32_t y2,
-                                                   uint32_t inverted);
+OM6211_API void OM6211_STDCALL LCD_SendToGfxMemory(const uint8_t* bitmap, uint32_t x1, uint32_t y1,
+                                                   uint32_t x2, uint32_t y2, uint32_t inverted);
 OM6211_API void OM6211_STDCALL LCD_SetOutputAddress(int32_t column, int32_t row);
 OM6211_API void OM6211_STDCALL LCD_SetCGRAMChar(Om6211GlyphBlock block);
 OM6211_API uint8_t OM6211_STDCALL LCD_GetCGRAMChar(uint32_t index);

@@ -57,7 +57,9 @@ void Controller::ShowSplash() {
   for (uint8_t pageByte : SplashImage) link_->SendData(pageByte, settings_->BusDelay);
 }
 
-void Controller::CleanUp() { play(sequence::ShutDown); }
+void Controller::CleanUp() {
+  play(sequence::ShutDown);
+}
 
 void Controller::SetOutputAddress(int32_t column, int32_t row) {
   if (column < 0 || row < 0 || column > settings_->TextColumns - 1 ||

@@ -20,40 +20,50 @@ struct SequenceStep {
 
 namespace sequence {
 
+// One step a line, with what it does.
+// clang-format off
+
 using Kind = SequenceStep::Kind;
 
 // Every initialisation: a reset pulse, power-up, clearing the display RAM, display on.
 inline constexpr SequenceStep PowerUp[] = {
-    {Kind::DataRegister, 0x0C}, {Kind::Sleep, 1},      // reset line low ...
-    {Kind::DataRegister, 0x0E}, {Kind::Sleep, 1},      // ... and high again
-    {Kind::Command, 0xE2},                             // software reset
-    {Kind::Command, 0x28},                             // power control: all off
-    {Kind::Command, 0xAE},                             // display off
-    {Kind::Command, 0xA5},                             // all pixels on
-    {Kind::ContrastPair, 0},                           //
-    {Kind::Command, 0x38}, {Kind::Command, 0x34},      // power-up steps
-    {Kind::Command, 0x3E}, {Kind::Command, 0xA4},      // ... all pixels from RAM
-    {Kind::Sleep, 2},                                  //
-    {Kind::Command, 0xB0}, {Kind::Command, 0x10},      // page 0, column 0
-    {Kind::Command, 0x00}, {Kind::Command, 0x40},      // ... start line 0
-    {Kind::Command, 0x2F},                             // power control: all on
-    {Kind::ClearRam, 0},                               //
-    {Kind::Command, 0xAF},                             // display on
+    {Kind::DataRegister, 0x0C}, {Kind::Sleep, 1},  // reset line low ...
+    {Kind::DataRegister, 0x0E}, {Kind::Sleep, 1},  // ... and high again
+    {Kind::Command, 0xE2},                         // software reset
+    {Kind::Command, 0x28},                         // power control: all off
+    {Kind::Command, 0xAE},                         // display off
+    {Kind::Command, 0xA5},                         // all pixels on
+    {Kind::ContrastPair, 0},                       // the configured contrast
+    {Kind::Command, 0x38},                         // power-up settings of the module
+    {Kind::Command, 0x34},      {Kind::Command, 0x3E},
+    {Kind::Command, 0xA4},                              // pixels from RAM again
+    {Kind::Sleep, 2},           {Kind::Command, 0xB0},  // page 0
+    {Kind::Command, 0x10},                              // column 0, high part
+    {Kind::Command, 0x00},                              // column 0, low part
+    {Kind::Command, 0x40},                              // start line 0
+    {Kind::Command, 0x2F},                              // power control: all on
+    {Kind::ClearRam, 0},        {Kind::Command, 0xAF},  // display on
 };
 
-// After the first initialisation's start-up picture has been shown for a second.
+// After the first initialisation's start-up picture: hold it a second, then blank the RAM.
 inline constexpr SequenceStep AfterStartupPicture[] = {
-    {Kind::Sleep, 1000},   {Kind::Command, 0xA4},  // pixels from RAM again
-    {Kind::Command, 0xB0}, {Kind::Command, 0x10}, {Kind::Command, 0x00},
+    {Kind::Sleep, 1000},   {Kind::Command, 0xA4},  // pixels from RAM
+    {Kind::Command, 0xB0},                         // page 0
+    {Kind::Command, 0x10},                         // column 0, high part
+    {Kind::Command, 0x00},                         // column 0, low part
     {Kind::ClearRam, 0},
 };
 
-// Shut-down: blank the RAM where the address stands, then display and power off.
+// Shut-down: blank the RAM where the address stands, then the display off and powered down.
 inline constexpr SequenceStep ShutDown[] = {
     {Kind::ClearRam, 0},   {Kind::Command, 0xAE},  // display off
-    {Kind::Command, 0xA5}, {Kind::Command, 0x2E},  // all pixels on, power partly off
-    {Kind::Command, 0x80}, {Kind::Command, 0x20},  // contrast 0, contrast off
+    {Kind::Command, 0xA5},                         // all pixels on
+    {Kind::Command, 0x2E},                         // power control: partly off
+    {Kind::Command, 0x80},                         // contrast level 0
+    {Kind::Command, 0x20},                         // contrast off
 };
+
+// clang-format on
 
 // Command that lights every pixel, shown instead of a start-up picture that would not fit.
 inline constexpr uint8_t AllPixelsOn = 0xA5;

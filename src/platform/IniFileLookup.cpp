@@ -50,9 +50,8 @@ class IniScanner {
     if (line.front() == '[') {
       if (inSection_) return true;  // the first section of the name has ended without the key
       const auto close = line.find(']');
-      inSection_ = equalIgnoringCase(trimmed(line.substr(1, close == line.npos ? line.npos
-                                                                               : close - 1)),
-                                     section_);
+      inSection_ = equalIgnoringCase(
+          trimmed(line.substr(1, close == line.npos ? line.npos : close - 1)), section_);
       return false;
     }
     if (!inSection_) return false;
@@ -88,8 +87,8 @@ class IniScanner {
 
 }  // namespace
 
-std::string lookupIniText(std::string_view contents, std::string_view section,
-                          std::string_view key, std::string_view fallback) {
+std::string lookupIniText(std::string_view contents, std::string_view section, std::string_view key,
+                          std::string_view fallback) {
   IniScanner scanner(section, key);
   while (true) {
     const auto lf = contents.find('\n');

@@ -24,7 +24,7 @@ class IniFileLookup final : public SettingsLookup {
 };
 
 // The same lookup on the contents of a settings file held in memory.
-std::string lookupIniText(std::string_view contents, std::string_view section,
-                          std::string_view key, std::string_view fallback);
+std::string lookupIniText(std::string_view contents, std::string_view section, std::string_view key,
+                          std::string_view fallback);
 
 }  // namespace om6211

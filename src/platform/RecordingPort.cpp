@@ -34,6 +34,8 @@ void RecordingPort::failWhen(std::function<bool(uint64_t)> shouldFail) {
   shouldFail_ = std::move(shouldFail);
 }
 
-void RecordingPort::stopFailing() { shouldFail_ = nullptr; }
+void RecordingPort::stopFailing() {
+  shouldFail_ = nullptr;
+}
 
 }  // namespace om6211

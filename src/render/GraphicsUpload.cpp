@@ -11,8 +11,8 @@ namespace {
 
 constexpr int32_t LastLayerColumn = 83;
 
-uint8_t packPageByte(const std::array<uint8_t, HostBitmapBytes>& bitmap, int32_t stride,
-                     int32_t x, int32_t firstRow) {
+uint8_t packPageByte(const std::array<uint8_t, HostBitmapBytes>& bitmap, int32_t stride, int32_t x,
+                     int32_t firstRow) {
   uint8_t pageByte = 0;
   for (int32_t bit = 0; bit < DriverSettings::PageHeight; ++bit) {
     const int64_t index = int64_t{x} + int64_t{firstRow + bit} * stride;

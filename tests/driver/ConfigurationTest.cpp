@@ -77,7 +77,7 @@ TEST(Configuration, ContrastCommands) {
     uint8_t level;
     uint8_t first, second;
   };
-  const Case cases[] = {{true, 255, 0x22, 0x9F}, {true, 7, 0x22, 0x80}, {true, 8, 0x22, 0x81},
+  const Case cases[] = {{true, 255, 0x22, 0x9F}, {true, 7, 0x22, 0x80},    {true, 8, 0x22, 0x81},
                         {true, 0, 0x22, 0x80},   {false, 200, 0x20, 0x80}, {false, 0, 0x20, 0x80}};
   for (const Case& c : cases) {
     DriverRig rig;
@@ -99,8 +99,7 @@ TEST(Configuration, AFailedCallChangesAndSendsNothing) {
     rig.settings.filesAsked.clear();
     const DriverSettings before = rig.driver.settings();
 
-    EXPECT_THROW(rig.driver.SetIOPropertys(bad, {.busDelay = 9, .textColumns = 3}),
-                 ConversionError)
+    EXPECT_THROW(rig.driver.SetIOPropertys(bad, {.busDelay = 9, .textColumns = 3}), ConversionError)
         << bad;
     const DriverSettings& after = rig.driver.settings();
     EXPECT_EQ(after.PortBase, before.PortBase);

@@ -88,8 +88,7 @@ TEST(Exports, SlotsAreReadOnlyInTheirLowBits) {
 
   std::vector<uint8_t> bitmap(4032, 0);
   bitmap[5 + 84 * 5] = 1;
-  LCD_SendToGfxMemory(bitmap.data(), 0xFFFF0005, 0xFFFF0005, 0x00010005, 0x00020005,
-                      0x12345600);
+  LCD_SendToGfxMemory(bitmap.data(), 0xFFFF0005, 0xFFFF0005, 0x00010005, 0x00020005, 0x12345600);
   EXPECT_EQ(exported::instance().frameMemory().GraphicsLayer[5 * 6], 0x20);
   EXPECT_EQ(decodeFrames(rig.trace)[2], cmd(0xA6)) << "0x12345600 is not inverted";
 

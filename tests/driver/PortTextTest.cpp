@@ -9,8 +9,8 @@ namespace {
 
 TEST(PortText, HexadecimalDigitsConvert) {
   const std::pair<const char*, uint32_t> cases[] = {
-      {"378", 0x378},           {"3bc", 0x3BC},       {"3BC", 0x3BC},
-      {"278", 0x278},           {"0378", 0x378},      {"0", 0},
+      {"378", 0x378},           {"3bc", 0x3BC},          {"3BC", 0x3BC},
+      {"278", 0x278},           {"0378", 0x378},         {"0", 0},
       {"FFFFFFFF", 0xFFFFFFFF}, {"000000000378", 0x378},  // leading zeros are not significant
       {"12345678", 0x12345678},
   };

@@ -22,13 +22,15 @@ std::vector<uint32_t> sleepsOf(const PortTrace& trace) {
 void append(std::vector<Frame>& frames, std::initializer_list<uint8_t> commands) {
   for (uint8_t c : commands) frames.push_back(cmd(c));
 }
-void appendZeros(std::vector<Frame>& frames) { frames.insert(frames.end(), 504, data(0)); }
+void appendZeros(std::vector<Frame>& frames) {
+  frames.insert(frames.end(), 504, data(0));
+}
 
 // Everything every initialisation sends, with the contrast pair it is given.
 std::vector<Frame> powerUpFrames(uint8_t contrastCommand, uint8_t contrastLevel) {
   std::vector<Frame> frames;
-  append(frames, {0xE2, 0x28, 0xAE, 0xA5, contrastCommand, contrastLevel, 0x38, 0x34, 0x3E,
-                  0xA4, 0xB0, 0x10, 0x00, 0x40, 0x2F});
+  append(frames, {0xE2, 0x28, 0xAE, 0xA5, contrastCommand, contrastLevel, 0x38, 0x34, 0x3E, 0xA4,
+                  0xB0, 0x10, 0x00, 0x40, 0x2F});
   appendZeros(frames);
   append(frames, {0xAF});
   return frames;
@@ -146,8 +148,8 @@ TEST(Controller, SetOutputAddressUsesTheAddressDelay) {
 }
 
 TEST(Controller, SetOutputAddressOffTheGridChangesNothing) {
-  const std::pair<int32_t, int32_t> offGrid[] = {
-      {14, 0}, {0, 6}, {-1, 0}, {0, -1}, {INT32_MIN, 0}, {0, INT32_MAX}, {10, 2}, {2, 3}};
+  const std::pair<int32_t, int32_t> offGrid[] = {{14, 0},        {0, 6},         {-1, 0}, {0, -1},
+                                                 {INT32_MIN, 0}, {0, INT32_MAX}, {10, 2}, {2, 3}};
   for (const auto& [column, row] : offGrid) {
     DriverRig rig;
     rig.driver.SetIOPropertys("378", {.textColumns = 10, .textRows = 3});
@@ -161,8 +163,8 @@ TEST(Controller, SetOutputAddressOffTheGridChangesNothing) {
 }
 
 TEST(Controller, StartupPictureIsAPictureNotABlank) {
-  const auto lit = std::count_if(SplashImage.begin(), SplashImage.end(),
-                                 [](uint8_t b) { return b != 0; });
+  const auto lit =
+      std::count_if(SplashImage.begin(), SplashImage.end(), [](uint8_t b) { return b != 0; });
   EXPECT_GT(lit, 100);
   EXPECT_LT(lit, 504);
 }

@@ -48,15 +48,15 @@ TEST(SerialLink, CommandA5IsSelectorZeroThenBitsMostSignificantFirst) {
   rig.link.SendCommand(0xA5, 0);
   ASSERT_EQ(rig.trace.operations.size(), 19u);
   EXPECT_EQ(rig.trace.operations[0], (PortOperation{Kind::Out, 0x378, 0x0E}));
-  EXPECT_EQ(rig.controlWrites(), (std::vector<uint8_t>{3, 1, 2, 0, 3, 1, 2, 0, 3, 1, 3, 1, 2, 0,
-                                                       3, 1, 2, 0}));
+  EXPECT_EQ(rig.controlWrites(),
+            (std::vector<uint8_t>{3, 1, 2, 0, 3, 1, 2, 0, 3, 1, 3, 1, 2, 0, 3, 1, 2, 0}));
 }
 
 TEST(SerialLink, DataZeroIsSelectorOneThenEightZeroBits) {
   LinkRig rig;
   rig.link.SendData(0x00, 0);
-  EXPECT_EQ(rig.controlWrites(), (std::vector<uint8_t>{2, 0, 3, 1, 3, 1, 3, 1, 3, 1, 3, 1, 3, 1,
-                                                       3, 1, 3, 1}));
+  EXPECT_EQ(rig.controlWrites(),
+            (std::vector<uint8_t>{2, 0, 3, 1, 3, 1, 3, 1, 3, 1, 3, 1, 3, 1, 3, 1, 3, 1}));
 }
 
 TEST(SerialLink, DelayCountsPortReadsAfterEveryControlWrite) {

@@ -20,27 +20,27 @@ TEST(IniFileLookup, ValueSemantics) {
   };
   const Case cases[] = {
       {"[init]\nTextFont=Cyrillic\n", "Cyrillic"},
-      {"[init]\nTextFont=Cyrillic", "Cyrillic"},                     // no final line end
-      {"[init]\r\nTextFont=Cyrillic\r\n", "Cyrillic"},               // CR LF
-      {"[init]\rTextFont=Cyrillic\r", "Cyrillic"},                   // CR only
-      {"\xEF\xBB\xBF[init]\nTextFont=Cyrillic\n", "Cyrillic"},       // byte-order mark
-      {"[ INIT ]\n  textfont  =  Cyrillic  \n", "Cyrillic"},         // case, blanks
-      {"[init]\nTextFont=\t\"Cyrillic\" \n", "Cyrillic"},            // double quotes
-      {"[init]\nTextFont='a b'\n", "a b"},                           // single quotes
-      {"[init]\nTextFont=\"a'\n", "\"a'"},                           // unmatched pair kept
-      {"[init]\nTextFont=\"\n", "\""},                               // a lone quote
-      {"[init]\nTextFont=\"\"x\"\"\n", "\"x\""},                     // only one pair removed
-      {"[init]\nTextFont=\n", ""},                                   // empty value
-      {"[init]\nTextFont=a=b\n", "a=b"},                             // first '=' splits
-      {"[init]\n;TextFont=Cyrillic\n", "<fallback>"},                // comment
-      {"[init]\n  ; TextFont=Cyrillic\n", "<fallback>"},             // indented comment
-      {"[init]\nTextFont=first\nTextFont=second\n", "first"},        // first key wins
-      {"[init]\n[init]\nTextFont=second\n", "<fallback>"},           // first section only
-      {"[init]\nOther=1\n[init]\nTextFont=x\n", "<fallback>"},       //
-      {"[other]\nTextFont=x\n[init]\nTextFont=y\n", "y"},            //
-      {"TextFont=outside\n[init]\n", "<fallback>"},                  // before any section
-      {"[init\nTextFont=unclosed\n", "unclosed"},                    // section never closed
-      {"[init]\nTextFontX=1\nTextFont\n", "<fallback>"},             // no such key
+      {"[init]\nTextFont=Cyrillic", "Cyrillic"},                // no final line end
+      {"[init]\r\nTextFont=Cyrillic\r\n", "Cyrillic"},          // CR LF
+      {"[init]\rTextFont=Cyrillic\r", "Cyrillic"},              // CR only
+      {"\xEF\xBB\xBF[init]\nTextFont=Cyrillic\n", "Cyrillic"},  // byte-order mark
+      {"[ INIT ]\n  textfont  =  Cyrillic  \n", "Cyrillic"},    // case, blanks
+      {"[init]\nTextFont=\t\"Cyrillic\" \n", "Cyrillic"},       // double quotes
+      {"[init]\nTextFont='a b'\n", "a b"},                      // single quotes
+      {"[init]\nTextFont=\"a'\n", "\"a'"},                      // unmatched pair kept
+      {"[init]\nTextFont=\"\n", "\""},                          // a lone quote
+      {"[init]\nTextFont=\"\"x\"\"\n", "\"x\""},                // only one pair removed
+      {"[init]\nTextFont=\n", ""},                              // empty value
+      {"[init]\nTextFont=a=b\n", "a=b"},                        // first '=' splits
+      {"[init]\n;TextFont=Cyrillic\n", "<fallback>"},           // comment
+      {"[init]\n  ; TextFont=Cyrillic\n", "<fallback>"},        // indented comment
+      {"[init]\nTextFont=first\nTextFont=second\n", "first"},   // first key wins
+      {"[init]\n[init]\nTextFont=second\n", "<fallback>"},      // first section only
+      {"[init]\nOther=1\n[init]\nTextFont=x\n", "<fallback>"},  //
+      {"[other]\nTextFont=x\n[init]\nTextFont=y\n", "y"},       //
+      {"TextFont=outside\n[init]\n", "<fallback>"},             // before any section
+      {"[init\nTextFont=unclosed\n", "unclosed"},               // section never closed
+      {"[init]\nTextFontX=1\nTextFont\n", "<fallback>"},        // no such key
       {"", "<fallback>"},
   };
   for (const Case& c : cases) EXPECT_EQ(lookup(c.contents), c.expected) << c.contents;

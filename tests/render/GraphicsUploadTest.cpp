@@ -13,9 +13,7 @@ using Bitmap = std::array<uint8_t, 4032>;
 struct GraphicsRig : DriverRig {
   Bitmap bitmap{};
   void light(int x, int y, int stride = 84) { bitmap[x + y * stride] = 1; }
-  uint8_t layer(int x, int page) const {
-    return driver.frameMemory().GraphicsLayer[x * 6 + page];
-  }
+  uint8_t layer(int x, int page) const { return driver.frameMemory().GraphicsLayer[x * 6 + page]; }
   void upload(int x1, int y1, int x2, int y2, bool inverted = false) {
     driver.SendToGfxMemory(bitmap.data(), uint16_t(x1), uint16_t(y1), uint16_t(x2), uint16_t(y2),
                            inverted);
@@ -63,9 +61,9 @@ TEST(GraphicsUpload, ReversedRectangles) {
     bool packsPage1;
   };
   const Case cases[] = {
-      {10, 8, 9, 15, false},  // x2 < x1: nothing packed
-      {10, 13, 10, 9, true},  // y2 < y1 in the same page: that page
-      {10, 13, 10, 7, false}, // y2 < y1 in an earlier page: nothing
+      {10, 8, 9, 15, false},   // x2 < x1: nothing packed
+      {10, 13, 10, 9, true},   // y2 < y1 in the same page: that page
+      {10, 13, 10, 7, false},  // y2 < y1 in an earlier page: nothing
   };
   for (const Case& c : cases) {
     GraphicsRig rig;
@@ -89,8 +87,11 @@ TEST(GraphicsUpload, OversizedRectanglesStayInsideTheBitmapAndTheLayer) {
   struct Case {
     int x1, y1, x2, y2;
   };
-  const Case cases[] = {{0, 0, 65535, 65535}, {0, 40, 83, 65535}, {65535, 65535, 65535, 65535},
-                        {83, 0, 65535, 47},   {0, 48, 83, 100}};
+  const Case cases[] = {{0, 0, 65535, 65535},
+                        {0, 40, 83, 65535},
+                        {65535, 65535, 65535, 65535},
+                        {83, 0, 65535, 47},
+                        {0, 48, 83, 100}};
   for (const Case& c : cases) {
     GraphicsRig rig;
     rig.bitmap.fill(1);

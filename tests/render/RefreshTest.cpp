@@ -42,8 +42,8 @@ TEST(Refresh, MixModeCombinesTheLayers) {
     const char* mode;
     uint8_t expected;
   };
-  const Case cases[] = {{"XOR", 0xCC}, {"OR", 0xFC},  {"or", 0xFC},  {"AND", 0x30},
-                        {"and", 0x30}, {"Or", 0xCC},  {"And", 0xCC}, {"", 0xCC},
+  const Case cases[] = {{"XOR", 0xCC}, {"OR", 0xFC}, {"or", 0xFC},      {"AND", 0x30},
+                        {"and", 0x30}, {"Or", 0xCC}, {"And", 0xCC},     {"", 0xCC},
                         {"xor", 0xCC}, {"oR", 0xCC}, {"nonsense", 0xCC}};
   for (const Case& c : cases) {
     DriverRig rig;

@@ -9,7 +9,8 @@ namespace {
 
 std::vector<uint8_t> cellAt(const Driver& driver, int column, int row) {
   std::vector<uint8_t> cell;
-  for (int i = 0; i < 6; ++i) cell.push_back(driver.frameMemory().TextLayer[(column * 6 + i) * 6 + row]);
+  for (int i = 0; i < 6; ++i)
+    cell.push_back(driver.frameMemory().TextLayer[(column * 6 + i) * 6 + row]);
   return cell;
 }
 

@@ -47,9 +47,8 @@ struct DriverRig {
 
   // Configures with the default geometry and the given delays, backlight and contrast.
   void configure(int32_t addressDelay = 0, int32_t busDelay = 0, bool backlight = false) {
-    driver.SetIOPropertys("378", {.addressDelay = addressDelay,
-                                  .busDelay = busDelay,
-                                  .backlight = backlight});
+    driver.SetIOPropertys(
+        "378", {.addressDelay = addressDelay, .busDelay = busDelay, .backlight = backlight});
   }
 };
 

@@ -15,8 +15,12 @@ struct Frame {
   friend bool operator==(const Frame&, const Frame&) = default;
 };
 
-inline Frame cmd(uint8_t value) { return {false, value}; }
-inline Frame data(uint8_t value) { return {true, value}; }
+inline Frame cmd(uint8_t value) {
+  return {false, value};
+}
+inline Frame data(uint8_t value) {
+  return {true, value};
+}
 
 // Decodes the control-register writes of a trace into frames: a write of 2 or 3 opens a bit
 // (1 or 0) and nine bits make a frame. Reads and pauses are skipped; a data-register write
