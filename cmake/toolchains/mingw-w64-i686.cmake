@@ -3,8 +3,9 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(OM6211_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${OM6211_MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${OM6211_MINGW_PREFIX}-g++)
+# The win32 thread model needs no winpthread runtime; the plain name is Debian's default choice.
+find_program(CMAKE_CXX_COMPILER NAMES ${OM6211_MINGW_PREFIX}-g++-win32 ${OM6211_MINGW_PREFIX}-g++
+             REQUIRED)
 set(CMAKE_RC_COMPILER ${OM6211_MINGW_PREFIX}-windres)
 find_program(CMAKE_DLLTOOL ${OM6211_MINGW_PREFIX}-dlltool REQUIRED)
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/FolderOfExecutable.h"
 #include "platform/HostFolder.h"
 
 namespace om6211 {
@@ -14,8 +15,5 @@ class ProcessHostFolder final : public HostFolder {
 
   std::string path() override;
 };
-
-// The folder part of an executable path, trailing separator kept; empty when there is none.
-std::string folderOfExecutable(const std::string& executablePath);
 
 }  // namespace om6211

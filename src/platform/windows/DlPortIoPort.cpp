@@ -10,8 +10,12 @@ __declspec(dllimport) UCHAR WINAPI DlPortReadPortUchar(ULONG port);
 
 namespace om6211 {
 
-void DlPortIoPort::write(uint32_t port, uint8_t value) { DlPortWritePortUchar(port, value); }
+void DlPortIoPort::write(uint32_t port, uint8_t value) {
+  DlPortWritePortUchar(port, value);
+}
 
-uint8_t DlPortIoPort::read(uint32_t port) { return DlPortReadPortUchar(port); }
+uint8_t DlPortIoPort::read(uint32_t port) {
+  return DlPortReadPortUchar(port);
+}
 
 }  // namespace om6211

@@ -4,6 +4,8 @@
 
 namespace om6211 {
 
-void KernelSleepPauses::sleep(uint32_t milliseconds) { Sleep(milliseconds); }
+void KernelSleepPauses::sleep(uint32_t milliseconds) {
+  Sleep(milliseconds);
+}
 
 }  // namespace om6211

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/ProcessHostFolder.h"
+#include "platform/FolderOfExecutable.h"
 
 namespace om6211 {
 

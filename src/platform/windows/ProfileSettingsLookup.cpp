@@ -12,9 +12,9 @@ std::string ProfileSettingsLookup::lookup(const std::string& file, std::string_v
   const std::string keyText(key);
   const std::string fallbackText(fallback);
   char value[MaxValueLength + 1];
-  const DWORD length = GetPrivateProfileStringA(sectionText.c_str(), keyText.c_str(),
-                                                fallbackText.c_str(), value, sizeof value,
-                                                file.c_str());
+  const DWORD length =
+      GetPrivateProfileStringA(sectionText.c_str(), keyText.c_str(), fallbackText.c_str(), value,
+                               sizeof value, file.c_str());
   return std::string(value, length);
 }
 

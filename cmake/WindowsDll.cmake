@@ -1,0 +1,48 @@
+# The shipped driver: om6211.dll for 32-bit Windows, exporting the twelve stdcall entry points
+# by their undecorated names, depending on nothing but system DLLs and DLPORTIO.DLL.
+
+# The Windows back ends of the four platform seams.
+add_library(om6211_windows_platform STATIC
+  platform/windows/DlPortIoPort.cpp
+  platform/windows/KernelSleepPauses.cpp
+  platform/windows/ModuleHostFolder.cpp
+  platform/windows/ProfileSettingsLookup.cpp
+)
+target_link_libraries(om6211_windows_platform PUBLIC om6211_core PRIVATE om6211_warnings)
+target_compile_definitions(om6211_windows_platform PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(om6211_exports PUBLIC om6211_windows_platform)
+
+# DLPORTIO.DLL ships with its installer, not with us: link against an import library made
+# from our own description of its two exports.
+set(OM6211_DLPORTIO_DEF ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/dlportio.def)
+set(OM6211_DLPORTIO_IMPORTS ${CMAKE_CURRENT_BINARY_DIR}/libdlportio.a)
+add_custom_command(
+  OUTPUT ${OM6211_DLPORTIO_IMPORTS}
+  COMMAND ${CMAKE_DLLTOOL} --kill-at --input-def ${OM6211_DLPORTIO_DEF}
+          --output-lib ${OM6211_DLPORTIO_IMPORTS}
+  DEPENDS ${OM6211_DLPORTIO_DEF}
+  COMMENT "Generating the DLPORTIO.DLL import library"
+  VERBATIM)
+add_custom_target(om6211_dlportio_imports DEPENDS ${OM6211_DLPORTIO_IMPORTS})
+
+add_library(om6211 SHARED driver/Exports.cpp driver/om6211.def)
+target_link_libraries(om6211 PRIVATE om6211_core om6211_windows_platform om6211_warnings
+                      ${OM6211_DLPORTIO_IMPORTS})
+add_dependencies(om6211 om6211_dlportio_imports)
+# The runtime goes inside the DLL: the host's machine has no MinGW runtime DLLs.
+target_link_options(om6211 PRIVATE -static-libgcc -static-libstdc++ -static)
+set_target_properties(om6211 PROPERTIES PREFIX "" LINK_DEPENDS ${OM6211_DLPORTIO_IMPORTS})
+
+# The release folder: the DLL without symbols, and the settings folder the driver reads, laid
+# out as they go next to the host's executable.
+set(OM6211_RELEASE_DIR ${PROJECT_BINARY_DIR}/release)
+set(OM6211_RELEASE_DLL ${OM6211_RELEASE_DIR}/om6211.dll)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/settings.ini
+               ${OM6211_RELEASE_DIR}/controller/OM6211/settings.ini @ONLY NEWLINE_STYLE WIN32)
+add_custom_command(TARGET om6211 POST_BUILD
+  COMMAND ${CMAKE_STRIP} --strip-all -o ${OM6211_RELEASE_DLL} $<TARGET_FILE:om6211>
+  COMMENT "Placing the stripped om6211.dll in ${OM6211_RELEASE_DIR}"
+  VERBATIM)
+
+# Static checks on the built DLL: its exports, its imports and the bytes each export removes.
+add_subdirectory(${PROJECT_SOURCE_DIR}/tests/pe ${PROJECT_BINARY_DIR}/tests/pe)
