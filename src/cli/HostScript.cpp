@@ -10,7 +10,9 @@ struct Token {
   bool quoted = false;
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // Splits a line into tokens; a quoted token may hold blanks, \" and \\.
 std::optional<std::string> tokenize(std::string_view line, std::vector<Token>& tokens) {
@@ -130,9 +132,9 @@ std::optional<std::string> parseCall(const std::vector<Token>& tokens, ScriptCal
   const std::size_t expected =
       1 + (shape->leadingText ? 1 : 0) + shape->numberCount + (shape->trailingPattern ? 1 : 0);
   if (tokens.size() != expected) {
-    return std::string(shape->name) + " takes " + std::to_string(expected - 1) +
-           " argument(s), " + std::to_string(tokens.size() - 1) + " given (usage: " +
-           std::string(shape->name) + std::string(shape->usage) + ")";
+    return std::string(shape->name) + " takes " + std::to_string(expected - 1) + " argument(s), " +
+           std::to_string(tokens.size() - 1) + " given (usage: " + std::string(shape->name) +
+           std::string(shape->usage) + ")";
   }
   std::size_t next = 1;
   if (shape->leadingText) call.text = tokens[next++].text;

@@ -1,0 +1,138 @@
+#include "cli/CommandSupport.h"
+
+#include <cstdio>
+
+#include "driver/Exports.h"
+#include "panel/TerminalPicture.h"
+
+namespace om6211::cli {
+
+std::vector<OptionSpec> pictureOptions() {
+  return {
+      {"--png", "FILE", "write a picture of the glass to FILE at the end"},
+      {"--show", "", "print the glass to the terminal at the end"},
+      {"--scale", "N", "image pixels per panel pixel in PNG files, 1-32 (default 4)"},
+      {"--no-grid", "", "draw the PNG pixels without the grid between them"},
+      {"--png-screens", "PREFIX",
+       "write PREFIX-0001.png, PREFIX-0002.png, ... one per completed screen (each time the "
+       "last column of the last page is written)"},
+  };
+}
+
+std::vector<OptionSpec> platformOptions() {
+  return {
+      {"--port", "NAME",
+       "port back end: 'virtual' (default, the virtual panel on port 378) or 'virtual:BASE'"},
+      {"--host-dir", "DIR",
+       "folder taken as the host's; the settings file is DIR/controller/OM6211/settings.ini "
+       "(default: the folder of om6211)"},
+      {"--trace", "FILE", "write the port trace of the whole run to FILE"},
+  };
+}
+
+std::vector<OptionSpec> displayOptions() {
+  return {
+      {"--backlight", "", "switch the backlight on"},
+      {"--contrast", "N", "contrast level 0-255, sent with contrast on (default 224)"},
+  };
+}
+
+std::vector<OptionSpec> joined(std::vector<std::vector<OptionSpec>> groups) {
+  std::vector<OptionSpec> all;
+  for (const std::vector<OptionSpec>& group : groups)
+    all.insert(all.end(), group.begin(), group.end());
+  return all;
+}
+
+SessionSettings sessionSettingsFrom(const ParsedArguments& arguments) {
+  SessionSettings settings;
+  if (auto port = arguments.value("--port")) settings.port = *port;
+  settings.trace = arguments.value("--trace");
+  settings.hostDir = arguments.value("--host-dir");
+  return settings;
+}
+
+panel::PngStyle pngStyleFrom(const ParsedArguments& arguments) {
+  return {.scale = arguments.number("--scale", 1, 32, 4), .grid = !arguments.has("--no-grid")};
+}
+
+std::string infoLine() {
+  Om6211DriverInfo info;
+  DLL_GetInfo(&info);
+  std::string line = "info \"";
+  for (char c : info.text) {
+    if (c == '\0') break;
+    line.push_back(c);
+  }
+  line += '"';
+  char byte[4];
+  for (uint8_t constant : info.constants) {
+    std::snprintf(byte, sizeof byte, " %02x", constant);
+    line += byte;
+  }
+  return line;
+}
+
+bool configureAndInit(const ParsedArguments& arguments) {
+  const int contrast = arguments.number("--contrast", 0, 255, 224);
+  const uint32_t backlight = arguments.has("--backlight") ? 1 : 0;
+  bool succeeded = true;
+  auto report = [&](const char* call, const std::string& failure) {
+    if (failure.empty()) return;
+    std::fprintf(stderr, "om6211: %s failed: %s\n", call, failure.c_str());
+    succeeded = false;
+  };
+  report("LCD_SetIOPropertys", failureOf([&] {
+           LCD_SetIOPropertys("378", 0, 0, 14, 6, 84, 48, backlight, 0, 1,
+                              static_cast<uint32_t>(contrast), 0, 0, 0);
+         }));
+  report("LCD_Init", failureOf([] { LCD_Init(); }));
+  return succeeded;
+}
+
+int finishSession(PanelSession& session, int status) {
+  if (auto failed = session.finish()) {
+    std::fprintf(stderr, "om6211: %s\n", failed->c_str());
+    return ExitUsage;
+  }
+  return status;
+}
+
+int finishOnPanel(const panel::VirtualPanel& panel, const PanelWatcher& watcher,
+                  const ParsedArguments& arguments, int status, bool showByDefault,
+                  const std::string& defaultPng) {
+  const panel::Glass glass = panel.glass();
+  if (arguments.has("--show") || showByDefault) {
+    std::fputs(panel::terminalPicture(glass).c_str(), stdout);
+  }
+  auto problem = [&status](const std::string& message) {
+    std::fprintf(stderr, "om6211: %s\n", message.c_str());
+    status = ExitUsage;
+  };
+  const std::string png = arguments.value("--png").value_or(defaultPng);
+  if (!png.empty()) {
+    if (auto failed = panel::writePng(glass, pngStyleFrom(arguments), png)) problem(*failed);
+  }
+  if (watcher.problem()) problem(*watcher.problem());
+
+  const panel::PanelController& controller = panel.controller();
+  if (const uint64_t unknown = controller.unknownCommandCount(); unknown > 0) {
+    std::string list;
+    for (int code = 0; code < 256; ++code) {
+      const uint64_t count = controller.unknownCommands()[static_cast<std::size_t>(code)];
+      if (count == 0) continue;
+      char entry[40];
+      std::snprintf(entry, sizeof entry, " %02x (%llu\u00d7)", code,
+                    static_cast<unsigned long long>(count));
+      list += entry;
+    }
+    std::fprintf(stderr, "om6211: the panel received %llu unknown command(s):%s\n",
+                 static_cast<unsigned long long>(unknown), list.c_str());
+  }
+  if (const int bits = panel.pendingBits(); bits > 0) {
+    std::fprintf(stderr, "om6211: the panel was left inside a frame (%d of 9 bits)\n", bits);
+  }
+  return status;
+}
+
+}  // namespace om6211::cli

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/Command.h"
+#include "cli/PanelSession.h"
+#include "cli/PanelWatcher.h"
+#include "driver/ExportBinding.h"
+
+namespace om6211::cli {
+
+// Options that several commands share.
+std::vector<OptionSpec> pictureOptions();   // --png --show --scale --no-grid --png-screens
+std::vector<OptionSpec> platformOptions();  // --port --host-dir --trace
+std::vector<OptionSpec> displayOptions();   // --backlight --contrast
+std::vector<OptionSpec> joined(std::vector<std::vector<OptionSpec>> groups);
+
+SessionSettings sessionSettingsFrom(const ParsedArguments& arguments);
+panel::PngStyle pngStyleFrom(const ParsedArguments& arguments);
+
+// Runs one exported call with the failure channel cleared; the absorbed failure's message, or
+// empty when the call went through.
+template <typename Call>
+std::string failureOf(Call&& call) {
+  exported::clearLastFailure();
+  call();
+  return exported::lastFailure();
+}
+
+// The driver information record as `info "<text>" b256 ... b263`.
+std::string infoLine();
+
+// Configures the default geometry with the display options, then initialises the display.
+// Failures are reported on standard error; false if any call failed.
+bool configureAndInit(const ParsedArguments& arguments);
+
+// Writes out the session's trace; ExitUsage, reported, if it could not be written, else `status`.
+int finishSession(PanelSession& session, int status);
+
+// The end of a command on the panel: writes the picture (--png, or `defaultPng`), prints it
+// (--show, or always with `showByDefault`), reports unknown commands the panel received, a
+// frame left unfinished, and pictures that could not be written. Returns `status`, or
+// ExitUsage when an output file could not be written.
+int finishOnPanel(const panel::VirtualPanel& panel, const PanelWatcher& watcher,
+                  const ParsedArguments& arguments, int status, bool showByDefault,
+                  const std::string& defaultPng = "");
+
+}  // namespace om6211::cli

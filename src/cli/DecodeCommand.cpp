@@ -1,0 +1,55 @@
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "cli/CommandSupport.h"
+#include "cli/TraceReader.h"
+
+namespace om6211::cli {
+namespace {
+
+int run(const ParsedArguments& arguments) {
+  const std::string& path = arguments.positional[0];
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw UsageError(path + ": cannot be read");
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) throw UsageError(path + ": cannot be read");
+
+  panel::VirtualPanel panel(panelPortBase(arguments.value("--port").value_or("virtual")));
+  // Without a picture asked for, the listing is what the user wants to see.
+  const bool listFrames =
+      arguments.has("--frames") ||
+      !(arguments.has("--png") || arguments.has("--show") || arguments.has("--png-screens"));
+  // Frames are listed as they arrive; a malformed line is found only when reached, so check
+  // the whole trace first and list nothing from a trace that would be refused.
+  if (auto error = readTrace(text, [](const PortOperation&) {})) {
+    throw UsageError(path + ":" + std::to_string(error->line) + ": " + error->message);
+  }
+  PanelWatcher watcher(panel, listFrames ? stdout : nullptr, arguments.value("--png-screens"),
+                       pngStyleFrom(arguments));
+  readTrace(text, [&panel](const PortOperation& op) {
+    if (op.kind == PortOperation::Kind::Out) {
+      panel.write(op.number, op.value);
+    } else if (op.kind == PortOperation::Kind::In) {
+      panel.read(op.number);
+    }
+  });
+  return finishOnPanel(panel, watcher, arguments, ExitSuccess, false);
+}
+
+}  // namespace
+
+const Command& decodeCommand() {
+  static const Command command{
+      {"decode", "TRACE", 1,
+       "Plays a port trace into the virtual panel and lists the frames the controller took in "
+       "('cmd e2', 'data 7e', one per line) and/or draws what its glass shows at the end.",
+       joined({{{"--frames", "", "list the frames (the default when no picture is asked for)"},
+                {"--port", "NAME", "the panel's wiring: 'virtual' (port 378) or 'virtual:BASE'"}},
+               pictureOptions()}),
+       ""},
+      run};
+  return command;
+}
+
+}  // namespace om6211::cli

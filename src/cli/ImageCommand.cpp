@@ -1,0 +1,51 @@
+#include <cstdio>
+
+#include "cli/CommandSupport.h"
+#include "cli/GrayImage.h"
+#include "cli/HostBitmap.h"
+#include "driver/Exports.h"
+
+namespace om6211::cli {
+namespace {
+
+int run(const ParsedArguments& arguments) {
+  LoadedImage loaded = loadImage(arguments.positional[0]);
+  if (loaded.problem) throw UsageError(*loaded.problem);
+  const HostBitmap bitmap = toHostBitmap(loaded.image, 84, arguments.has("--dither"));
+
+  PanelSession session(sessionSettingsFrom(arguments));
+  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"),
+                       pngStyleFrom(arguments));
+  bool succeeded = configureAndInit(arguments);
+  const std::string failure = failureOf([&] {
+    LCD_SendToGfxMemory(bitmap.data(), 0, 0, 83, 47, arguments.has("--inverted") ? 1 : 0);
+  });
+  if (!failure.empty()) {
+    std::fprintf(stderr, "om6211: LCD_SendToGfxMemory failed: %s\n", failure.c_str());
+    succeeded = false;
+  }
+  const int status = finishSession(session, succeeded ? ExitSuccess : ExitCallsFailed);
+  return finishOnPanel(session.panel(), watcher, arguments, status, !arguments.has("--png"));
+}
+
+}  // namespace
+
+const Command& imageCommand() {
+  static const Command command{
+      {"image", "FILE", 1,
+       "Shows a PNG or PBM image on the virtual panel through LCD_SendToGfxMemory.",
+       joined({{{"--dither", "",
+                 "diffuse the grey levels (Floyd-Steinberg) instead of a "
+                 "threshold at mid-grey"},
+                {"--inverted", "", "send the picture in the controller's inverted mode"}},
+               displayOptions(),
+               platformOptions(),
+               pictureOptions()}),
+       "An image larger than 84 x 48 is scaled down to fit, keeping its proportions; the\n"
+       "picture is centred. Dark pixels become lit pixels; transparent ones stay clear.\n"
+       "Without --png the panel is printed to the terminal.\n"},
+      run};
+  return command;
+}
+
+}  // namespace om6211::cli

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <utility>
+
+#include "cli/TraceWriter.h"
+#include "platform/Pauses.h"
+
+namespace om6211::cli {
+
+// Pauses on the virtual panel: written to the trace, if there is one, and not waited out.
+class TracedPauses final : public Pauses {
+ public:
+  explicit TracedPauses(TraceWriter* trace) : trace_(trace) {}
+
+  void sleep(uint32_t milliseconds) override {
+    if (trace_ != nullptr) trace_->append({PortOperation::Kind::Sleep, milliseconds, 0});
+    if (listener_) listener_(milliseconds);
+  }
+
+  // Called at each pause: the moment the glass is meant to be looked at.
+  void listen(std::function<void(uint32_t)> listener) { listener_ = std::move(listener); }
+
+ private:
+  TraceWriter* trace_;
+  std::function<void(uint32_t)> listener_;
+};
+
+}  // namespace om6211::cli
