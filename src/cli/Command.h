@@ -9,9 +9,9 @@ inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitCallsFailed = 1;  // the run went through, but driver calls failed
 inline constexpr int ExitUsage = 2;        // bad arguments, unreadable or malformed files
 
-// One subcommand of the tool: its spec and what it does with its checked arguments.
+// One subcommand of the tool: its syntax and what it does with its checked arguments.
 struct Command {
-  CommandSpec spec;
+  CommandSyntax syntax;
   int (*run)(const ParsedArguments& arguments);
 };
 

@@ -24,7 +24,8 @@ int ParsedArguments::number(std::string_view option, int minimum, int maximum, i
   return result;
 }
 
-ParsedArguments parseArguments(const CommandSpec& spec, std::span<const std::string> arguments) {
+ParsedArguments parseArguments(const CommandSyntax& syntax,
+                               std::span<const std::string> arguments) {
   ParsedArguments parsed;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -32,13 +33,13 @@ ParsedArguments parseArguments(const CommandSpec& spec, std::span<const std::str
       parsed.positional.push_back(argument);
       continue;
     }
-    const OptionSpec* option = nullptr;
-    for (const OptionSpec& candidate : spec.options) {
+    const OptionSyntax* option = nullptr;
+    for (const OptionSyntax& candidate : syntax.options) {
       if (candidate.name == argument) option = &candidate;
     }
     if (option == nullptr) {
-      throw UsageError("unknown option " + argument + " for '" + std::string(spec.name) +
-                       "' (see om6211 " + std::string(spec.name) + " --help)");
+      throw UsageError("unknown option " + argument + " for '" + std::string(syntax.name) +
+                       "' (see om6211 " + std::string(syntax.name) + " --help)");
     }
     if (option->valueName.empty()) {
       parsed.set(argument, "");
@@ -49,11 +50,11 @@ ParsedArguments parseArguments(const CommandSpec& spec, std::span<const std::str
     }
     parsed.set(argument, arguments[++i]);
   }
-  if (parsed.positional.size() != spec.argumentCount) {
+  if (parsed.positional.size() != syntax.argumentCount) {
     throw UsageError(
-        "'" + std::string(spec.name) + "' takes " +
-        (spec.argumentCount == 0 ? std::string("no argument") : std::string(spec.arguments)) +
-        " (see om6211 " + std::string(spec.name) + " --help)");
+        "'" + std::string(syntax.name) + "' takes " +
+        (syntax.argumentCount == 0 ? std::string("no argument") : std::string(syntax.arguments)) +
+        " (see om6211 " + std::string(syntax.name) + " --help)");
   }
   return parsed;
 }
@@ -65,13 +66,13 @@ bool asksForHelp(std::span<const std::string> arguments) {
   return false;
 }
 
-std::string helpText(const CommandSpec& spec) {
-  std::string text = "usage: om6211 " + std::string(spec.name);
-  if (!spec.arguments.empty()) text += " " + std::string(spec.arguments);
-  if (!spec.options.empty()) text += " [options]";
-  text += "\n\n" + std::string(spec.summary) + "\n";
-  if (!spec.options.empty()) text += "\noptions:\n";
-  for (const OptionSpec& option : spec.options) {
+std::string helpText(const CommandSyntax& syntax) {
+  std::string text = "usage: om6211 " + std::string(syntax.name);
+  if (!syntax.arguments.empty()) text += " " + std::string(syntax.arguments);
+  if (!syntax.options.empty()) text += " [options]";
+  text += "\n\n" + std::string(syntax.summary) + "\n";
+  if (!syntax.options.empty()) text += "\noptions:\n";
+  for (const OptionSyntax& option : syntax.options) {
     std::string left = "  " + std::string(option.name);
     if (!option.valueName.empty()) left += " " + std::string(option.valueName);
     if (left.size() < 24)
@@ -81,7 +82,7 @@ std::string helpText(const CommandSpec& spec) {
     text += left + std::string(option.help) + "\n";
   }
   text += "  --help                show this text\n";
-  if (!spec.details.empty()) text += "\n" + std::string(spec.details);
+  if (!syntax.details.empty()) text += "\n" + std::string(syntax.details);
   return text;
 }
 

@@ -17,22 +17,22 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionSyntax {
   std::string_view name;       // "--png"
   std::string_view valueName;  // "FILE"; empty for a flag
   std::string_view help;
 };
 
-struct CommandSpec {
+struct CommandSyntax {
   std::string_view name;
   std::string_view arguments;  // "SCRIPT"
   std::size_t argumentCount;
   std::string_view summary;
-  std::vector<OptionSpec> options;
+  std::vector<OptionSyntax> options;
   std::string_view details;
 };
 
-// The arguments of one command, checked against its spec.
+// The arguments of one command, checked against its syntax.
 class ParsedArguments {
  public:
   std::vector<std::string> positional;
@@ -50,9 +50,9 @@ class ParsedArguments {
 
 // Raises UsageError naming the problem: an unknown option, a missing value, a wrong number of
 // arguments.
-ParsedArguments parseArguments(const CommandSpec& spec, std::span<const std::string> arguments);
+ParsedArguments parseArguments(const CommandSyntax& syntax, std::span<const std::string> arguments);
 
 bool asksForHelp(std::span<const std::string> arguments);
-std::string helpText(const CommandSpec& spec);
+std::string helpText(const CommandSyntax& syntax);
 
 }  // namespace om6211::cli

@@ -7,7 +7,7 @@
 
 namespace om6211::cli {
 
-std::vector<OptionSpec> pictureOptions() {
+std::vector<OptionSyntax> pictureOptions() {
   return {
       {"--png", "FILE", "write a picture of the glass to FILE at the end"},
       {"--show", "", "print the glass to the terminal at the end"},
@@ -19,7 +19,7 @@ std::vector<OptionSpec> pictureOptions() {
   };
 }
 
-std::vector<OptionSpec> platformOptions() {
+std::vector<OptionSyntax> platformOptions() {
   return {
       {"--port", "NAME",
        "port back end: 'virtual' (default, the virtual panel on port 378) or 'virtual:BASE'"},
@@ -30,16 +30,16 @@ std::vector<OptionSpec> platformOptions() {
   };
 }
 
-std::vector<OptionSpec> displayOptions() {
+std::vector<OptionSyntax> displayOptions() {
   return {
       {"--backlight", "", "switch the backlight on"},
       {"--contrast", "N", "contrast level 0-255, sent with contrast on (default 224)"},
   };
 }
 
-std::vector<OptionSpec> joined(std::vector<std::vector<OptionSpec>> groups) {
-  std::vector<OptionSpec> all;
-  for (const std::vector<OptionSpec>& group : groups)
+std::vector<OptionSyntax> joined(std::vector<std::vector<OptionSyntax>> groups) {
+  std::vector<OptionSyntax> all;
+  for (const std::vector<OptionSyntax>& group : groups)
     all.insert(all.end(), group.begin(), group.end());
   return all;
 }

@@ -12,10 +12,10 @@
 namespace om6211::cli {
 
 // Options that several commands share.
-std::vector<OptionSpec> pictureOptions();   // --png --show --scale --no-grid --png-screens
-std::vector<OptionSpec> platformOptions();  // --port --host-dir --trace
-std::vector<OptionSpec> displayOptions();   // --backlight --contrast
-std::vector<OptionSpec> joined(std::vector<std::vector<OptionSpec>> groups);
+std::vector<OptionSyntax> pictureOptions();   // --png --show --scale --no-grid --png-screens
+std::vector<OptionSyntax> platformOptions();  // --port --host-dir --trace
+std::vector<OptionSyntax> displayOptions();   // --backlight --contrast
+std::vector<OptionSyntax> joined(std::vector<std::vector<OptionSyntax>> groups);
 
 SessionSettings sessionSettingsFrom(const ParsedArguments& arguments);
 panel::PngStyle pngStyleFrom(const ParsedArguments& arguments);

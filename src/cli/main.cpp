@@ -23,8 +23,8 @@ void printOverview(std::FILE* out) {
       "rebuilds the controller's input from the port writes.\n\ncommands:\n",
       out);
   for (const Command* command : Commands) {
-    std::fprintf(out, "  %-8s %s\n", std::string(command->spec.name).c_str(),
-                 std::string(command->spec.arguments).c_str());
+    std::fprintf(out, "  %-8s %s\n", std::string(command->syntax.name).c_str(),
+                 std::string(command->syntax.arguments).c_str());
   }
   std::fputs("\n'om6211 COMMAND --help' describes a command.\n", out);
 }
@@ -41,14 +41,14 @@ int main(int argc, char** argv) {
     return arguments.empty() ? om6211::cli::ExitUsage : om6211::cli::ExitSuccess;
   }
   for (const Command* command : Commands) {
-    if (command->spec.name != arguments[0]) continue;
+    if (command->syntax.name != arguments[0]) continue;
     const std::span<const std::string> rest(arguments.begin() + 1, arguments.end());
     if (om6211::cli::asksForHelp(rest)) {
-      std::fputs(om6211::cli::helpText(command->spec).c_str(), stdout);
+      std::fputs(om6211::cli::helpText(command->syntax).c_str(), stdout);
       return om6211::cli::ExitSuccess;
     }
     try {
-      return command->run(om6211::cli::parseArguments(command->spec, rest));
+      return command->run(om6211::cli::parseArguments(command->syntax, rest));
     } catch (const om6211::cli::UsageError& error) {
       std::fflush(stdout);
       std::fprintf(stderr, "om6211: %s\n", error.what());
