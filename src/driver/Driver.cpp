@@ -1,6 +1,7 @@
 #include "driver/Driver.h"
 
 #include "driver/PortText.h"
+#include "render/DisplayRefresh.h"
 #include "render/GraphicsUpload.h"
 
 namespace om6211 {
@@ -78,6 +79,14 @@ void Driver::SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, ui
     });
   } catch (...) {
     // A failed upload is dropped; the host is never told.
+  }
+}
+
+void Driver::ShowFrame(const FrameMemory::Layer& picture) noexcept {
+  try {
+    withController([&](Controller& controller) { RefreshDisplay(controller, picture); });
+  } catch (...) {
+    // A failed frame is dropped; the next one sends the picture again.
   }
 }
 

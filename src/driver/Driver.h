@@ -36,6 +36,9 @@ class Driver {
   void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2,
                        bool inverted) noexcept;
   void SetCGRAMChar(const CustomGlyphBlock& block);
+  // Shows `picture` (layer layout) as the whole frame, leaving both layers as they are: for
+  // faces that compose their own frames. Absorbs every failure, like the output operations.
+  void ShowFrame(const FrameMemory::Layer& picture) noexcept;
 
   const DriverSettings& settings() const { return settings_; }
   const FrameMemory& frameMemory() const { return memory_; }

@@ -5,19 +5,26 @@
 
 namespace om6211 {
 
-void RefreshDisplay(Controller& controller, const FrameMemory& memory) {
+FrameMemory::Layer combinedLayers(const FrameMemory& memory, std::string_view mixMode) {
+  const MixOperator op = mixOperatorFor(mixMode);
+  FrameMemory::Layer frame;
+  for (std::size_t i = 0; i < frame.size(); ++i) {
+    frame[i] = mix(op, memory.GraphicsLayer[i], memory.TextLayer[i]);
+  }
+  return frame;
+}
+
+void RefreshDisplay(Controller& controller, const FrameMemory::Layer& frame) {
   controller.SetOutputAddress(0, 0);
   const DriverSettings& settings = controller.settings();
   SerialLink& link = controller.link();
-  const MixOperator op = mixOperatorFor(settings.MixMode);
   const int32_t delay = settings.BusDelay;
   for (int32_t page = 0; page < settings.TextRows; ++page) {
     link.SendCommand(command::pageAddress(page), delay);
     link.SendCommand(command::columnHigh(0), delay);
     link.SendCommand(command::columnLow(0), delay);
     for (int32_t x = 0; x < settings.GraphicsWidth; ++x) {
-      const std::size_t index = FrameMemory::layerIndex(x, page);
-      link.SendData(mix(op, memory.GraphicsLayer[index], memory.TextLayer[index]), delay);
+      link.SendData(frame[FrameMemory::layerIndex(x, page)], delay);
     }
   }
 }

@@ -1,12 +1,22 @@
 #pragma once
 
+#include <string_view>
+
 #include "link/Controller.h"
 #include "render/FrameMemory.h"
 
 namespace om6211 {
 
-// Streams the combination of both layers to the display: TextRows pages of GraphicsWidth
-// bytes, each page preceded by its address. Leaves the text cursor at (0, 0).
-void RefreshDisplay(Controller& controller, const FrameMemory& memory);
+// The picture the glass should show: both layers combined byte by byte under `mixMode`.
+FrameMemory::Layer combinedLayers(const FrameMemory& memory, std::string_view mixMode);
+
+// Streams `frame` to the display: TextRows pages of GraphicsWidth bytes, each page preceded by
+// its address. Leaves the text cursor at (0, 0).
+void RefreshDisplay(Controller& controller, const FrameMemory::Layer& frame);
+
+// Streams the combination of both layers.
+inline void RefreshDisplay(Controller& controller, const FrameMemory& memory) {
+  RefreshDisplay(controller, combinedLayers(memory, controller.settings().MixMode));
+}
 
 }  // namespace om6211

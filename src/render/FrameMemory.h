@@ -18,8 +18,11 @@ struct FrameMemory {
     return static_cast<std::size_t>(pixelColumn * 6 + page);
   }
 
-  std::array<uint8_t, LayerBytes> GraphicsLayer{};
-  std::array<uint8_t, LayerBytes> TextLayer{};
+  // One plane of page bytes in the layout above.
+  using Layer = std::array<uint8_t, LayerBytes>;
+
+  Layer GraphicsLayer{};
+  Layer TextLayer{};
   std::array<uint8_t, CustomGlyphCount * CustomGlyphWidth> CustomGlyphs{};
 };
 
