@@ -31,6 +31,12 @@ uint16_t directBase(std::string_view selection) {
   return static_cast<uint16_t>(base);
 }
 
+std::string hex(uint32_t value) {
+  char text[12];
+  std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(value));
+  return text;
+}
+
 }  // namespace
 
 void HardwarePort::fail(std::string message) {
@@ -40,14 +46,10 @@ void HardwarePort::fail(std::string message) {
 }
 
 void HardwarePort::refuse(const char* access, uint32_t port) {
-  char message[200];
-  std::snprintf(message, sizeof message,
-                "%s port %x refused: %s carries only the data register %x, the control "
-                "register %x, the status register %x and the delay port %x",
-                access, static_cast<unsigned>(port), name_.c_str(),
-                static_cast<unsigned>(portBase_), static_cast<unsigned>(portBase_ + 2),
-                static_cast<unsigned>(portBase_ + 1), static_cast<unsigned>(DelayPort));
-  fail(message);
+  fail(std::string(access) + " port " + hex(port) + " refused: " + name_ +
+       " carries only the data register " + hex(portBase_) + ", the control register " +
+       hex(portBase_ + 2) + ", the status register " + hex(portBase_ + 1) + " and the delay port " +
+       hex(DelayPort));
 }
 
 bool namesHardwarePort(std::string_view selection) {

@@ -56,7 +56,8 @@ class HardwarePort : public PortIo {
 // Opens the port a selection names, for a driver configured with the data register
 // `portBase`:
 //   "ppdev:/dev/parportN" — the kernel's parallel-port device, claimed exclusively;
-//   "direct:BASE"         — direct I/O at BASE (hexadecimal), x86 only, root or CAP_SYS_RAWIO.
+//   "direct:BASE"         — direct I/O at BASE (hexadecimal), x86 only, root or CAP_SYS_RAWIO;
+//                           the driver's registers at `portBase` are carried to those at BASE.
 // Raises PortOpenError, leaving nothing open or claimed, when the selection is malformed or the
 // port cannot be had; the message names the fix.
 std::unique_ptr<HardwarePort> openHardwarePort(std::string_view selection, uint32_t portBase,
