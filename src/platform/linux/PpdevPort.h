@@ -18,6 +18,8 @@ class PpdevPort final : public HardwarePort {
   static constexpr std::chrono::milliseconds DefaultClaimWait{3000};
 
   // Raises PortOpenError, leaving nothing open, when the device cannot be opened or claimed.
+  // A claim given up after `claimWait` is finished by a helper thread, which releases and
+  // closes the device when the claim returns; `calls` must outlive it (the real ones do).
   PpdevPort(const std::string& path, uint32_t portBase, SystemCalls& calls,
             std::chrono::milliseconds claimWait = DefaultClaimWait);
   ~PpdevPort() override;
