@@ -1,6 +1,8 @@
 // om6211: the command-line host. It drives the driver only through its exported entry points,
 // on the virtual panel, and shows what the glass would show.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -29,11 +31,8 @@ void printOverview(std::FILE* out) {
   std::fputs("\n'om6211 COMMAND --help' describes a command.\n", out);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  static char outputBuffer[1 << 16];
-  std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+// Runs the command the arguments name; its exit status.
+int dispatch(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h" ||
       arguments[0] == "help") {
@@ -62,4 +61,21 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "om6211: unknown command '%s'\n\n", arguments[0].c_str());
   printOverview(stderr);
   return om6211::cli::ExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  static char outputBuffer[1 << 16];
+  std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+  const int status = dispatch(argc, argv);
+  // Results that never reached their file (a full disk, /dev/full) make the run a failure.
+  const bool flushed = std::fflush(stdout) == 0;
+  const int reason = errno;
+  if (!flushed || std::ferror(stdout)) {
+    std::fprintf(stderr, "om6211: standard output could not be written%s%s\n", flushed ? "" : ": ",
+                 flushed ? "" : std::strerror(reason));
+    return om6211::cli::ExitUsage;
+  }
+  return status;
 }
