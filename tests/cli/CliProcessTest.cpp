@@ -257,12 +257,11 @@ TEST_F(CliProcessTest, ScriptRunsEveryCommandAndCountsWhatEachCost) {
   std::map<std::string, uint64_t> operations = operationsPerEntryPoint(trace);
   std::string expected =
       "info \"Nokia 8310   v1.0   (OM6211)\" 01 01 00 01 00 06 08 06\nready 1\ncgram 200\n";
-  uint64_t totalOperations = 0;
+  uint64_t totalOperations = 0, totalFrames = 0;
   auto stats = [](const std::string& name, int calls, uint64_t frames, uint64_t operations) {
     return "stats " + name + " calls " + std::to_string(calls) + " frames " +
            std::to_string(frames) + " operations " + std::to_string(operations) + "\n";
   };
-  std::string listed;
   for (const char* name :
        {"DLL_GetInfo", "LCD_SetIOPropertys", "LCD_Init", "LCD_CleanUp", "LCD_IsReadyToReceive",
         "LCD_SendToController", "LCD_SendToMemory", "LCD_SendToGfxMemory", "LCD_SetOutputAddress",
@@ -274,9 +273,11 @@ TEST_F(CliProcessTest, ScriptRunsEveryCommandAndCountsWhatEachCost) {
     expected += stats(name, name == std::string("LCD_SendToGfxMemory") ? 2 : 1, callFrames,
                       operations[name]);
     totalOperations += operations[name];
+    totalFrames += callFrames;
   }
   expected += stats("total", 13, frames, totalOperations);
   EXPECT_EQ(run.out, expected);
+  EXPECT_EQ(totalFrames, frames);
   EXPECT_GT(totalOperations, 0u);
 }
 
