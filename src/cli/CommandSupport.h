@@ -27,7 +27,7 @@ SessionSettings sessionSettingsFrom(const ParsedArguments& arguments);
 panel::PngStyle pngStyleFrom(const ParsedArguments& arguments);
 
 struct DisplaySettings {
-  int contrast = 224;
+  int contrast = 0;  // 0-255, sent with contrast on
   bool backlight = false;
 };
 DisplaySettings displaySettingsFrom(const ParsedArguments& arguments);  // --contrast --backlight

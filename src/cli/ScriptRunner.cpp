@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <set>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -35,15 +36,17 @@ PreparedScript prepareScript(const std::string& path) {
   script.text = readWholeFile(path);
   script.folder = std::filesystem::path(path).parent_path().string();
   std::set<int> strides{InitialGraphicsWidth};
-  std::vector<std::pair<std::size_t, std::string>> namedFiles;  // line, file name
-  const std::optional<ScriptError> error =
-      forEachHostCall(script.text, [&](const ScriptCall& call, std::string_view) {
-        if (call.command == ScriptCommand::SetIOPropertys) {
-          strides.insert(configuredGraphicsWidth(call));
-        } else if (call.command == ScriptCommand::SendToGfxMemory) {
-          namedFiles.emplace_back(call.line, call.text);
-        }
-      });
+  // Each distinct file name with the first line naming it, in the order of the lines.
+  std::vector<std::pair<std::size_t, std::string>> namedFiles;
+  std::unordered_set<std::string> names;
+  const std::optional<ScriptError> error = forEachHostCall(script.text, [&](const ScriptCall& call,
+                                                                            std::string_view) {
+    if (call.command == ScriptCommand::SetIOPropertys) {
+      strides.insert(configuredGraphicsWidth(call));
+    } else if (call.command == ScriptCommand::SendToGfxMemory && names.insert(call.text).second) {
+      namedFiles.emplace_back(call.line, call.text);
+    }
+  });
   if (error) throw UsageError(path + ":" + std::to_string(error->line) + ": " + error->message);
   const std::vector<int> strideList(strides.begin(), strides.end());
   for (const auto& [line, name] : namedFiles) {
