@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,8 +49,14 @@ struct ParsedScript {
   std::optional<ScriptError> error;  // the first problem found; `calls` is then incomplete
 };
 
-// Checks a whole host script and turns it into calls; nothing is run. Files named by the script
-// are not opened here.
+// Checks a host script line by line, in order, handing each call and its source line (without
+// its line end) to `consume`; stops at the first problem and returns it. A leading UTF-8
+// byte-order mark is skipped. Files named by the script are not opened here.
+std::optional<ScriptError> forEachHostCall(
+    std::string_view text,
+    const std::function<void(const ScriptCall& call, std::string_view line)>& consume);
+
+// The whole script as a list of calls; nothing is run.
 ParsedScript parseHostScript(std::string_view text);
 
 // The entry point name a command is written as ("LCD_Init").
