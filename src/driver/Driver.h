@@ -31,10 +31,14 @@ class Driver {
   void Init();
   void CleanUp();
   void SetOutputAddress(int32_t column, int32_t row);
-  // The two output operations absorb every failure and always return normally.
-  void SendToMemory(uint8_t code) noexcept;
+  // Receives the message of a failure that an output operation absorbed, for diagnostics.
+  using FailureReport = void (*)(const char* message) noexcept;
+
+  // The two output operations absorb every failure and always return normally; the message of
+  // the failure goes to `report` when one is given.
+  void SendToMemory(uint8_t code, FailureReport report = nullptr) noexcept;
   void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2,
-                       bool inverted) noexcept;
+                       bool inverted, FailureReport report = nullptr) noexcept;
   void SetCGRAMChar(const CustomGlyphBlock& block);
   // Shows `picture` (layer layout) as the whole frame, leaving both layers as they are: for
   // faces that compose their own frames. Absorbs every failure, like the output operations.
