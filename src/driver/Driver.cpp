@@ -34,9 +34,13 @@ void absorbingFailures(Work&& work, Driver::FailureReport report) noexcept {
 }  // namespace
 
 std::string Driver::settingsFilePath() const {
+  // Without the host's folder there is no settings file: the path below nothing would name a
+  // file at the root of the current drive, which is not the host's.
+  const std::string folder = platform_.hostFolder->path();
+  if (folder.empty()) return {};
   // The folder keeps its trailing separator, so the separator doubles; the file lookup does
   // not mind.
-  return platform_.hostFolder->path() + SettingsFileBelowHost;
+  return folder + SettingsFileBelowHost;
 }
 
 void Driver::SetIOPropertys(const char* portText, const IoProperties& properties) {

@@ -46,7 +46,8 @@ class Driver {
 
   const DriverSettings& settings() const { return settings_; }
   const FrameMemory& frameMemory() const { return memory_; }
-  // Where the settings file is looked up: below the host's folder.
+  // Where the settings file is looked up: below the host's folder; empty (no file) when the
+  // host's folder is unknown.
   std::string settingsFilePath() const;
 
  private:
