@@ -77,7 +77,7 @@ TEST(Exports, SlotsAreReadOnlyInTheirLowBits) {
   }
   EXPECT_EQ(LCD_GetCGRAMChar(0xABCD0107), 0x07);
 
-  // Columns 5..5 and rows 9..9 of an all-lit bitmap, not inverted: one lit page byte.
+  // Column 5, row 9 of an all-lit bitmap: one page byte packed, the mode from the low byte.
   std::vector<uint8_t> bitmap(4032, 1);
   for (const auto& [invertedSlot, mode] :
        {std::pair{0x12345600u, 0xA6}, std::pair{0xABCD0001u, 0xA7}}) {
