@@ -9,23 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/EntryPoint.h"
+
 namespace om6211::cli {
 
 // The driver calls a host script can make, one per entry point.
-enum class ScriptCommand : uint8_t {
-  GetInfo,
-  SetIOPropertys,
-  Init,
-  CleanUp,
-  IsReadyToReceive,
-  SendToController,
-  SendToMemory,
-  SendToGfxMemory,
-  SetOutputAddress,
-  SetCGRAMChar,
-  GetCGRAMChar,
-  Customize,
-};
+using ScriptCommand = EntryPoint;
 
 // One checked script line, ready to be made into a call.
 struct ScriptCall {
