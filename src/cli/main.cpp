@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "cli/ManPage.h"
+#include "cli/Version.h"
 
 namespace {
 
@@ -26,7 +28,10 @@ void printOverview(std::FILE* out) {
     std::fprintf(out, "  %-8s %s\n", std::string(command->syntax.name).c_str(),
                  std::string(command->syntax.arguments).c_str());
   }
-  std::fputs("\n'om6211 COMMAND --help' describes a command.\n", out);
+  std::fputs(
+      "\n'om6211 COMMAND --help' describes a command; 'om6211 --version' prints the "
+      "version.\n",
+      out);
 }
 
 }  // namespace
@@ -39,6 +44,15 @@ int main(int argc, char** argv) {
       arguments[0] == "help") {
     printOverview(arguments.empty() ? stderr : stdout);
     return arguments.empty() ? om6211::cli::ExitUsage : om6211::cli::ExitSuccess;
+  }
+  if (arguments.size() == 1 && arguments[0] == "--version") {
+    std::puts("om6211 " OM6211_VERSION);
+    return om6211::cli::ExitSuccess;
+  }
+  // Not listed: the build writes the manual page om6211(1) with it.
+  if (arguments.size() == 1 && arguments[0] == "--man") {
+    std::fputs(om6211::cli::manPage(Commands, OM6211_VERSION).c_str(), stdout);
+    return om6211::cli::ExitSuccess;
   }
   for (const Command* command : Commands) {
     if (command->syntax.name != arguments[0]) continue;
