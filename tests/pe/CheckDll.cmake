@@ -3,9 +3,9 @@
 #         -DRELEASE_DLL=<stripped DLL that ships> -DVERSION=<x.y.z> -P CheckDll.cmake
 # Fails unless the shipped DLL exports exactly the twelve entry points, imports only from the
 # allowed system DLLs and the two port calls of DLPORTIO.DLL, every entry point removes exactly
-# its argument block from the stack, and its version resource names the product and VERSION. The byte counts are read twice from the linked
-# DLL: from the stdcall symbol Name@N that each export resolves to, and from the callee-pop
-# immediate of every `ret` in that function's code.
+# its argument block from the stack, and its version resource names the product and VERSION.
+# The byte counts are read twice from the linked DLL: from the stdcall symbol Name@N that each
+# export resolves to, and from the callee-pop immediate of every `ret` in that function's code.
 cmake_minimum_required(VERSION 3.25)
 
 foreach(required OBJDUMP LINKED_DLL RELEASE_DLL VERSION)
@@ -206,30 +206,26 @@ foreach(name IN LISTS expected_names)
   endif()
 endforeach()
 
-# The version resource (type 16 in the resource directory) and its strings, which are UTF-16 and
-# each directly followed by its value.
-set(expected_version_strings FileVersion ${VERSION} ProductVersion ${VERSION} ProductName om6211
-                             OriginalFilename om6211.dll)
+# The version resource (type 16 in the resource directory) and its strings, which are UTF-16,
+# each name directly followed by its value. Any description will do ("").
+set(version_names FileVersion ProductVersion ProductName OriginalFilename FileDescription)
+set(version_values ${VERSION} ${VERSION} om6211 om6211.dll "")
 set(version_type_entry "Resource Directory section:\n([^\n]*\n)*[0-9a-f]+   Entry: ID: 0x000010,")
 if(NOT release_headers MATCHES "${version_type_entry}")
   fail("has no version resource")
 else()
   file(STRINGS ${RELEASE_DLL} resource_strings ENCODING UTF-16LE REGEX "^[^][;]+$")
-  set(remaining ${expected_version_strings} FileDescription "")
-  while(remaining)
-    list(POP_FRONT remaining key expected_value)
-    list(FIND resource_strings ${key} at)
-    set(value "")
-    if(at GREATER -1)
-      math(EXPR at "${at} + 1")
-      list(GET resource_strings ${at} value)
+  list(APPEND resource_strings "")
+  foreach(name expected IN ZIP_LISTS version_names version_values)
+    list(FIND resource_strings ${name} at)
+    math(EXPR at "${at} + 1")
+    list(GET resource_strings ${at} value)
+    if(at EQUAL 0 OR (expected STREQUAL "" AND value STREQUAL ""))
+      fail("the version resource has no ${name}")
+    elseif(NOT expected STREQUAL "" AND NOT value STREQUAL expected)
+      fail("the version resource's ${name} is '${value}', expected '${expected}'")
     endif()
-    if(expected_value STREQUAL "" AND value STREQUAL "")
-      fail("the version resource has no ${key}")
-    elseif(NOT expected_value STREQUAL "" AND NOT value STREQUAL expected_value)
-      fail("the version resource's ${key} is '${value}', expected '${expected_value}'")
-    endif()
-  endwhile()
+  endforeach()
 endif()
 
 get_filename_component(release_name ${RELEASE_DLL} NAME)
