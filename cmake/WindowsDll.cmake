@@ -25,7 +25,12 @@ add_custom_command(
   VERBATIM)
 add_custom_target(om6211_dlportio_imports DEPENDS ${OM6211_DLPORTIO_IMPORTS})
 
-add_library(om6211 SHARED driver/Exports.cpp driver/om6211.def)
+# The version resource: version, product name and description, as the file's properties show.
+enable_language(RC)
+configure_file(driver/om6211.rc.in ${CMAKE_CURRENT_BINARY_DIR}/om6211.rc @ONLY)
+
+add_library(om6211 SHARED driver/Exports.cpp driver/om6211.def
+                          ${CMAKE_CURRENT_BINARY_DIR}/om6211.rc)
 target_link_libraries(om6211 PRIVATE om6211_core om6211_windows_platform om6211_warnings
                       ${OM6211_DLPORTIO_IMPORTS})
 add_dependencies(om6211 om6211_dlportio_imports)
@@ -33,8 +38,8 @@ add_dependencies(om6211 om6211_dlportio_imports)
 target_link_options(om6211 PRIVATE -static-libgcc -static-libstdc++ -static)
 set_target_properties(om6211 PROPERTIES PREFIX "" LINK_DEPENDS ${OM6211_DLPORTIO_IMPORTS})
 
-# The release folder: the DLL without symbols, and the settings folder the driver reads, laid
-# out as they go next to the host's executable.
+# The release folder: the DLL without symbols, the settings folder the driver reads, laid out as
+# they go next to the host's executable, and the install notes. The zip holds the same files.
 set(OM6211_RELEASE_DIR ${PROJECT_BINARY_DIR}/release)
 set(OM6211_RELEASE_DLL ${OM6211_RELEASE_DIR}/om6211.dll)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/settings.ini
@@ -43,6 +48,12 @@ add_custom_command(TARGET om6211 POST_BUILD
   COMMAND ${CMAKE_STRIP} --strip-all -o ${OM6211_RELEASE_DLL} $<TARGET_FILE:om6211>
   COMMENT "Placing the stripped om6211.dll in ${OM6211_RELEASE_DIR}"
   VERBATIM)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/INSTALL.txt
+               ${OM6211_RELEASE_DIR}/INSTALL.txt @ONLY NEWLINE_STYLE WIN32)
+install(FILES ${OM6211_RELEASE_DLL} ${OM6211_RELEASE_DIR}/INSTALL.txt DESTINATION .)
+install(FILES ${OM6211_RELEASE_DIR}/controller/OM6211/settings.ini DESTINATION controller/OM6211)
 
 # Static checks on the built DLL: its exports, its imports and the bytes each export removes.
 add_subdirectory(${PROJECT_SOURCE_DIR}/tests/pe ${PROJECT_BINARY_DIR}/tests/pe)
+# The zip as CPack makes it: its file list and what is in its files.
+add_subdirectory(${PROJECT_SOURCE_DIR}/tests/package ${PROJECT_BINARY_DIR}/tests/package)

@@ -5,7 +5,9 @@
 #include <span>
 
 #include "cli/Command.h"
+#include "cli/ManPage.h"
 #include "cli/RunStop.h"
+#include "cli/Version.h"
 
 namespace om6211::cli {
 namespace {
@@ -26,7 +28,10 @@ void printOverview(std::FILE* out) {
     std::fprintf(out, "  %-8s %s\n", std::string(command->syntax.name).c_str(),
                  std::string(command->syntax.arguments).c_str());
   }
-  std::fputs("\n'om6211 COMMAND --help' describes a command.\n", out);
+  std::fputs(
+      "\n'om6211 COMMAND --help' describes a command; 'om6211 --version' prints the "
+      "version.\n",
+      out);
 }
 
 int reported(const char* message, int status) {
@@ -42,6 +47,15 @@ int runTool(const std::vector<std::string>& arguments) {
       arguments[0] == "help") {
     printOverview(arguments.empty() ? stderr : stdout);
     return arguments.empty() ? ExitUsage : ExitSuccess;
+  }
+  if (arguments.size() == 1 && arguments[0] == "--version") {
+    std::puts("om6211 " OM6211_VERSION);
+    return ExitSuccess;
+  }
+  // Not listed: the build writes the manual page om6211(1) with it.
+  if (arguments.size() == 1 && arguments[0] == "--man") {
+    std::fputs(manPage(Commands, OM6211_VERSION).c_str(), stdout);
+    return ExitSuccess;
   }
   for (const Command* command : Commands) {
     if (command->syntax.name != arguments[0]) continue;

@@ -1,14 +1,14 @@
 # Static checks of the driver DLL, run as a CMake script:
 #   cmake -DOBJDUMP=<objdump for i386 PE> -DLINKED_DLL=<DLL as linked, with symbols>
-#         -DRELEASE_DLL=<stripped DLL that ships> -P CheckDll.cmake
+#         -DRELEASE_DLL=<stripped DLL that ships> -DVERSION=<x.y.z> -P CheckDll.cmake
 # Fails unless the shipped DLL exports exactly the twelve entry points, imports only from the
-# allowed system DLLs and the two port calls of DLPORTIO.DLL, and every entry point removes
-# exactly its argument block from the stack. The byte counts are read twice from the linked
-# DLL: from the stdcall symbol Name@N that each export resolves to, and from the callee-pop
-# immediate of every `ret` in that function's code.
+# allowed system DLLs and the two port calls of DLPORTIO.DLL, every entry point removes exactly
+# its argument block from the stack, and its version resource names the product and VERSION.
+# The byte counts are read twice from the linked DLL: from the stdcall symbol Name@N that each
+# export resolves to, and from the callee-pop immediate of every `ret` in that function's code.
 cmake_minimum_required(VERSION 3.25)
 
-foreach(required OBJDUMP LINKED_DLL RELEASE_DLL)
+foreach(required OBJDUMP LINKED_DLL RELEASE_DLL VERSION)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "CheckDll.cmake needs -D${required}=...")
   endif()
@@ -205,6 +205,28 @@ foreach(name IN LISTS expected_names)
     fail("${name}: its returns remove [${popped}] bytes, expected ${expected}")
   endif()
 endforeach()
+
+# The version resource (type 16 in the resource directory) and its strings, which are UTF-16,
+# each name directly followed by its value. Any description will do ("").
+set(version_names FileVersion ProductVersion ProductName OriginalFilename FileDescription)
+set(version_values ${VERSION} ${VERSION} om6211 om6211.dll "")
+set(version_type_entry "Resource Directory section:\n([^\n]*\n)*[0-9a-f]+   Entry: ID: 0x000010,")
+if(NOT release_headers MATCHES "${version_type_entry}")
+  fail("has no version resource")
+else()
+  file(STRINGS ${RELEASE_DLL} resource_strings ENCODING UTF-16LE REGEX "^[^][;]+$")
+  list(APPEND resource_strings "")
+  foreach(name expected IN ZIP_LISTS version_names version_values)
+    list(FIND resource_strings ${name} at)
+    math(EXPR at "${at} + 1")
+    list(GET resource_strings ${at} value)
+    if(at EQUAL 0 OR (expected STREQUAL "" AND value STREQUAL ""))
+      fail("the version resource has no ${name}")
+    elseif(NOT expected STREQUAL "" AND NOT value STREQUAL expected)
+      fail("the version resource's ${name} is '${value}', expected '${expected}'")
+    endif()
+  endforeach()
+endif()
 
 get_filename_component(release_name ${RELEASE_DLL} NAME)
 file(SIZE ${RELEASE_DLL} release_size)
