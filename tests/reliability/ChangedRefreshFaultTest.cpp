@@ -111,7 +111,6 @@ std::vector<Call> changedModeSession() {
   screen("  12:00:02  ");
   graphic(40, false);
   calls.push_back({[](Driver& d) { d.CleanUp(); }});
-  calls.push_back({[](Driver& d) { d.Init(); }});
   screen("  12:00:03  ");
   return calls;
 }
