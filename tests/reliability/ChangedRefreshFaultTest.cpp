@@ -8,6 +8,7 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "panel/PanelController.h"
@@ -80,11 +81,12 @@ std::vector<Call> changedModeSession() {
       {[](Driver& d) { d.SetIOPropertys("378", {.graphicsHeight = 40, .backlight = true}); }},
       {[](Driver& d) { d.Init(); }},
   };
-  auto screen = [&](const char* changes) {
+  auto screen = [&](std::string_view changes) {
     for (int32_t row = 0; row < 6; ++row) {
       calls.push_back({[row](Driver& d) { d.SetOutputAddress(0, row); }});
       for (int32_t column = 0; column < 14; ++column) {
-        const char code = row == 2 && changes[column] != '\0' ? changes[column] : 'a' + row;
+        const char code =
+            row == 2 && column < static_cast<int32_t>(changes.size()) ? changes[column] : 'a' + row;
         calls.push_back({[code](Driver& d) { d.SendToMemory(static_cast<uint8_t>(code)); },
                          row == 5 && column == 13});
       }
@@ -111,7 +113,6 @@ std::vector<Call> changedModeSession() {
   screen("  12:00:02  ");
   graphic(40, false);
   calls.push_back({[](Driver& d) { d.CleanUp(); }});
-  calls.push_back({[](Driver& d) { d.Init(); }});
   screen("  12:00:03  ");
   return calls;
 }
