@@ -90,6 +90,20 @@ void Driver::ShowFrame(const FrameMemory::Layer& picture) noexcept {
   }
 }
 
+void Driver::SetBacklight(bool on) {
+  settings_.BacklightBits = on ? BacklightOnBits : 0;
+  withController([&](Controller& controller) {
+    controller.link().writeDataRegister(
+        static_cast<uint8_t>(settings_.BacklightBits + SerialLink::DataRegisterIdle));
+  });
+}
+
+void Driver::SetContrast(uint8_t contrastValue) {
+  withController([&](Controller& controller) { controller.sendContrast(true, contrastValue); });
+  settings_.ContrastOn = true;
+  settings_.ContrastValue = contrastValue;
+}
+
 void Driver::SetCGRAMChar(const CustomGlyphBlock& block) {
   om6211::SetCGRAMChar(block, memory_);
 }

@@ -39,6 +39,10 @@ class Driver {
   // Shows `picture` (layer layout) as the whole frame, leaving both layers as they are: for
   // faces that compose their own frames. Absorbs every failure, like the output operations.
   void ShowFrame(const FrameMemory::Layer& picture) noexcept;
+  // Switches the backlight at once: the data register is written with the new backlight bits.
+  void SetBacklight(bool on);
+  // Sends `contrastValue` with the contrast switched on, and keeps it for the next init.
+  void SetContrast(uint8_t contrastValue);
 
   const DriverSettings& settings() const { return settings_; }
   const FrameMemory& frameMemory() const { return memory_; }
