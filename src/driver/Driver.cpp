@@ -15,6 +15,8 @@ constexpr const char* SettingsFileBelowHost = "/controller/OM6211/settings.ini";
 
 constexpr const char* SettingsSection = "init";
 constexpr uint8_t BacklightOnBits = 0xF0;
+// The data register between frames without the backlight bits: reset high, pins 4 and 5 high.
+constexpr uint8_t DataRegisterIdle = 0x0E;
 
 }  // namespace
 
@@ -94,7 +96,7 @@ void Driver::SetBacklight(bool on) {
   settings_.BacklightBits = on ? BacklightOnBits : 0;
   withController([&](Controller& controller) {
     controller.link().writeDataRegister(
-        static_cast<uint8_t>(settings_.BacklightBits + SerialLink::DataRegisterIdle));
+        static_cast<uint8_t>(settings_.BacklightBits + DataRegisterIdle));
   });
 }
 

@@ -5,6 +5,7 @@ namespace {
 
 // Control-register values. Bit 0 drives the data line inverted, bit 1 the clock inverted: the
 // controller samples the data line when the second half of a bit raises the clock.
+constexpr uint8_t DataRegisterIdle = 0x0E;  // reset high, pins 4 and 5 high
 constexpr uint8_t ZeroFirstHalf = 3;
 constexpr uint8_t ZeroSecondHalf = 1;
 constexpr uint8_t OneFirstHalf = 2;

@@ -13,8 +13,6 @@ class SerialLink {
  public:
   // I/O port read once per delay unit; its value is discarded.
   static constexpr uint32_t DelayPort = 0x220;
-  // Data register between frames without the backlight bits: reset high, pins 4 and 5 high.
-  static constexpr uint8_t DataRegisterIdle = 0x0E;
 
   constexpr SerialLink(PortIo& port, const DriverSettings& settings)
       : port_(&port), settings_(&settings) {}

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -301,6 +302,26 @@ TEST(LcddModule, BadConfigurationFailsInitNamingSectionKeyAndValue) {
     EXPECT_EQ((&module)->private_data, nullptr);
     om6211_flush(&module);  // a module that failed init ignores calls
   }
+}
+
+// The example section shipped for LCDd.conf is accepted as it stands (on the virtual panel).
+TEST(LcddModule, ShippedExampleSectionIsAccepted) {
+  std::ifstream file(OM6211_EXAMPLE_CONF);
+  ASSERT_TRUE(file) << OM6211_EXAMPLE_CONF;
+  Config config;
+  bool inSection = false;
+  for (std::string line; std::getline(file, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    if (line[0] == '[') inSection = line == "[om6211]";
+    const auto equals = line.find('=');
+    if (inSection && equals != std::string::npos) {
+      config[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+  }
+  EXPECT_EQ(config.size(), 8u);  // Png and Trace are commented out
+  config["Port"] = "virtual";
+  Module module(config);
+  EXPECT_EQ(module.initResult, 0);
 }
 
 // Two sections at once, each with its own driver core; closing and initialising again starts
