@@ -28,7 +28,8 @@ WIDTH, HEIGHT, CELL_W, CELL_H = 84, 48, 6, 8
 FLUSHES_PER_SECOND = 8  # LCDd's default frame interval, 125 ms
 # A full refresh: the address of cell (0, 0), then per page its 3 address commands and 84 data
 # bytes; every 9-bit frame is 1 data-register write and 18 control-register writes.
-FULL_REFRESH_WRITES = (3 + 6 * (3 + 84)) * 19
+FRAME_WRITES = 19
+FULL_REFRESH_WRITES = (3 + 6 * (3 + 84)) * FRAME_WRITES
 # The clean-up sequence as the controller takes it: the RAM blanked, display off, all pixels
 # on, power partly off, contrast level 0, contrast off.
 CLEAN_UP_FRAMES = ["data 00"] * 504 + ["cmd ae", "cmd a5", "cmd 2e", "cmd 80", "cmd 20"]
@@ -132,7 +133,7 @@ ReportToSyslog=no
 Foreground=yes
 User={pwd.getpwuid(os.getuid()).pw_name}
 ServerScreen=off
-WaitTime=2
+WaitTime=4
 
 [om6211]
 Port=virtual
@@ -316,10 +317,14 @@ def main():
         print("test screen: every widget where placed, nothing else lit")
 
         time.sleep(0.5)  # let the last frame that changed anything go out
-        before = run.port_writes()
+        before, still = run.port_writes(), run.glass()
         time.sleep(2.0)
         idle = run.port_writes() - before
-        print("idle screen: %d port writes in 2 s" % idle)
+        # Every FullRefreshEvery flushes (80: 10 s) the whole picture goes out again to heal a
+        # glitch; the 2 s may hold one such refresh, and nothing else.
+        healing = 0 < idle <= FULL_REFRESH_WRITES + 3 * FRAME_WRITES and run.glass() == still
+        print("idle screen: %d port writes in 2 s%s"
+              % (idle, " (one full refresh that heals the picture)" if healing else ""))
         client.close()
 
         first = run.glass()
@@ -358,7 +363,7 @@ def main():
         log = run.log("lcdd.log")
         check("om6211:" not in log, "the module reported problems:\n" + log)
 
-        check(idle == 0, "an unchanged screen cost %d port writes in 2 s" % idle)
+        check(idle == 0 or healing, "an unchanged screen cost %d port writes in 2 s" % idle)
         check(rate * 10 <= full, "the lcdproc screens cost %.0f writes/s, not 10x fewer than %d"
               % (rate, full))
         print("PASS")
