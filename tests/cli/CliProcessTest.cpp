@@ -127,6 +127,12 @@ TEST_F(CliProcessTest, ScriptRunsEveryCommandAndPrintsWhatCallsReturn) {
   EXPECT_EQ(decode.out.rfind("cmd 22\ncmd 9f\ncmd e2\ncmd 28\ncmd ae\ncmd a5\n", 0), 0u);
   EXPECT_NE(decode.out.find("cmd a7\n"), std::string::npos);
   EXPECT_EQ(decode.err, "");
+
+  // For programs, the glass as 48 lines of 84 pixels.
+  const Outcome pixels = om6211("decode run.trace --pixels", false);
+  ASSERT_EQ(pixels.status, 0) << pixels.err;
+  EXPECT_EQ(pixels.out.size(), 48u * 85u);
+  EXPECT_EQ(pixels.out.find_first_not_of("#.\n"), std::string::npos);
 }
 
 TEST_F(CliProcessTest, ASyntaxErrorNamesItsLineAndRunsNothing) {
