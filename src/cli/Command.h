@@ -21,5 +21,7 @@ const Command& decodeCommand();
 const Command& textCommand();
 const Command& imageCommand();
 const Command& infoCommand();
+const Command& patternCommand();
+const Command& wiringCommand();
 
 }  // namespace om6211::cli

@@ -22,7 +22,10 @@ std::vector<OptionSyntax> pictureOptions() {
 std::vector<OptionSyntax> platformOptions() {
   return {
       {"--port", "NAME",
-       "port back end: 'virtual' (default, the virtual panel on port 378) or 'virtual:BASE'"},
+       "port back end: 'virtual' (default, the virtual panel on port 378), 'virtual:BASE', "
+       "'ppdev:/dev/parportN' (the parallel-port device) or 'direct:BASE' (direct I/O at BASE, "
+       "x86, root); on a real port the pauses are waited out and the virtual panel shows what "
+       "was sent"},
       {"--host-dir", "DIR",
        "folder taken as the host's; the settings file is DIR/controller/OM6211/settings.ini "
        "(default: the folder of om6211)"},
@@ -76,6 +79,10 @@ std::string infoLine() {
 bool configureAndInit(const ParsedArguments& arguments) {
   const int contrast = arguments.number("--contrast", 0, 255, 224);
   const uint32_t backlight = arguments.has("--backlight") ? 1 : 0;
+  const int delay = arguments.number("--delay", 0, 1000000, 0);
+  char portText[16];
+  std::snprintf(portText, sizeof portText, "%X",
+                static_cast<unsigned>(panelPortBase(sessionSettingsFrom(arguments).port)));
   bool succeeded = true;
   auto report = [&](const char* call, const std::string& failure) {
     if (failure.empty()) return;
@@ -83,7 +90,7 @@ bool configureAndInit(const ParsedArguments& arguments) {
     succeeded = false;
   };
   report("LCD_SetIOPropertys", failureOf([&] {
-           LCD_SetIOPropertys("378", 0, 0, 14, 6, 84, 48, backlight, 0, 1,
+           LCD_SetIOPropertys(portText, delay, delay, 14, 6, 84, 48, backlight, 0, 1,
                               static_cast<uint32_t>(contrast), 0, 0, 0);
          }));
   report("LCD_Init", failureOf([] { LCD_Init(); }));

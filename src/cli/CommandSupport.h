@@ -20,19 +20,21 @@ std::vector<OptionSyntax> joined(std::vector<std::vector<OptionSyntax>> groups);
 SessionSettings sessionSettingsFrom(const ParsedArguments& arguments);
 panel::PngStyle pngStyleFrom(const ParsedArguments& arguments);
 
-// Runs one exported call with the failure channel cleared; the absorbed failure's message, or
-// empty when the call went through.
+// Runs one exported call with the failure channel cleared; the absorbed failure's message (or
+// the real port's failure), or empty when the call went through. Raises RunStopped instead of
+// calling when a signal asked the run to stop or the real port has failed.
 template <typename Call>
 std::string failureOf(Call&& call) {
-  exported::clearLastFailure();
+  beforeDriverCall();
   call();
-  return exported::lastFailure();
+  return afterDriverCall();
 }
 
 // The driver information record as `info "<text>" b256 ... b263`.
 std::string infoLine();
 
-// Configures the default geometry with the display options, then initialises the display.
+// Configures the default geometry on the session's port with the display options (and
+// --delay, where a command has it), then initialises the display.
 // Failures are reported on standard error; false if any call failed.
 bool configureAndInit(const ParsedArguments& arguments);
 

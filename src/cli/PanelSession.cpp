@@ -4,7 +4,9 @@
 #include <charconv>
 #include <cstring>
 
+#include "cli/Command.h"
 #include "cli/CommandLine.h"
+#include "cli/RunStop.h"
 #include "driver/ExportBinding.h"
 #include "platform/NativePlatform.h"
 
@@ -18,9 +20,43 @@ std::FILE* openTrace(const std::string& path) {
   return file;
 }
 
+SystemCalls* boundCalls = nullptr;
+// The session the exported driver is bound to; there is one at a time.
+PanelSession* activeSession = nullptr;
+uint64_t portFailuresBeforeCall = 0;
+
+uint64_t portFailures() {
+  const HardwarePort* port = activeSession != nullptr ? activeSession->hardware() : nullptr;
+  return port != nullptr ? port->failureCount() : 0;
+}
+
 }  // namespace
 
+void bindSystemCalls(SystemCalls& calls) {
+  boundCalls = &calls;
+}
+
+void beforeDriverCall() {
+  stopIfAsked();
+  if (portFailures() > 0) {
+    throw RunStopped(
+        "the run was stopped: " + activeSession->hardware()->name() + " failed (reported above)",
+        ExitUsage);
+  }
+  portFailuresBeforeCall = portFailures();
+  exported::clearLastFailure();
+}
+
+std::string afterDriverCall() {
+  std::string failure = exported::lastFailure();
+  if (failure.empty() && portFailures() != portFailuresBeforeCall) {
+    failure = activeSession->hardware()->lastFailure();
+  }
+  return failure;
+}
+
 uint32_t panelPortBase(std::string_view selection) {
+  if (namesHardwarePort(selection)) return defaultPortBase(selection);
   constexpr std::string_view Virtual = "virtual";
   if (selection == Virtual) return panel::VirtualPanel::DefaultPortBase;
   if (selection.substr(0, Virtual.size() + 1) == "virtual:") {
@@ -31,17 +67,29 @@ uint32_t panelPortBase(std::string_view selection) {
     if (!digits.empty() && error == std::errc() && stop == end && base <= 0xFFFD) return base;
   }
   throw UsageError("unknown port back end '" + std::string(selection) +
-                   "': this build has 'virtual' (the virtual panel on the data register 378) "
-                   "and 'virtual:BASE' (on another data register, BASE in hexadecimal)");
+                   "': this build has 'virtual' (the virtual panel on the data register 378), "
+                   "'virtual:BASE' (on another data register, BASE in hexadecimal), "
+                   "'ppdev:/dev/parportN' (the parallel-port device) and 'direct:BASE' (direct "
+                   "port I/O at BASE, x86 only)");
 }
 
 PanelSession::PanelSession(const SessionSettings& settings)
-    : panel_(panelPortBase(settings.port)),
+    : portBase_(panelPortBase(settings.port)),
+      panel_(portBase_),
+      hardware_(namesHardwarePort(settings.port)
+                    ? openHardwarePort(settings.port, portBase_,
+                                       boundCalls != nullptr ? *boundCalls : realSystemCalls())
+                    : nullptr),
       traceFile_(settings.trace ? openTrace(*settings.trace) : nullptr),
       trace_(traceFile_ != nullptr ? std::make_unique<TraceWriter>(traceFile_, *settings.trace)
                                    : nullptr),
-      tracingPort_(trace_ ? std::make_unique<TracingPort>(panel_, *trace_) : nullptr),
-      pauses_(trace_.get()) {
+      teePort_(hardware_ ? std::make_unique<TeePort>(*hardware_, panel_) : nullptr),
+      port_(teePort_ ? static_cast<PortIo*>(teePort_.get()) : &panel_),
+      pauses_(trace_.get(), hardware_ ? &realPauses_ : nullptr) {
+  if (trace_) {
+    tracingPort_ = std::make_unique<TracingPort>(*port_, *trace_);
+    port_ = tracingPort_.get();
+  }
   HostFolder* hostFolder = &processFolder_;
   if (settings.hostDir) {
     std::string folder = *settings.hostDir;
@@ -49,8 +97,8 @@ PanelSession::PanelSession(const SessionSettings& settings)
     givenFolder_ = std::make_unique<GivenHostFolder>(folder);
     hostFolder = givenFolder_.get();
   }
-  PortIo* port = tracingPort_ ? static_cast<PortIo*>(tracingPort_.get()) : &panel_;
-  exported::usePlatform(Platform{port, &pauses_, &settings_, hostFolder});
+  exported::usePlatform(Platform{port_, &pauses_, &settings_, hostFolder});
+  activeSession = this;
 }
 
 PanelSession::~PanelSession() {
@@ -60,13 +108,17 @@ PanelSession::~PanelSession() {
   static constinit NativeSettingsLookup nativeSettings;
   static constinit NativeHostFolder nativeFolder;
   exported::usePlatform(Platform{&nativePort, &nativePauses, &nativeSettings, &nativeFolder});
+  activeSession = nullptr;
   trace_.reset();
   if (traceFile_ != nullptr) std::fclose(traceFile_);
 }
 
 std::optional<std::string> PanelSession::finish() {
-  if (!trace_ || trace_->flush()) return std::nullopt;
-  return trace_->problem();
+  if (trace_ && !trace_->flush()) return trace_->problem();
+  if (hardware_ && hardware_->failureCount() > 0) {
+    return hardware_->name() + " failed during the run: " + hardware_->lastFailure();
+  }
+  return std::nullopt;
 }
 
 }  // namespace om6211::cli

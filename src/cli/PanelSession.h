@@ -7,28 +7,38 @@
 #include <string>
 #include <string_view>
 
+#include "cli/TeePort.h"
 #include "cli/TraceWriter.h"
 #include "cli/TracedPauses.h"
 #include "cli/TracingPort.h"
 #include "panel/VirtualPanel.h"
 #include "platform/IniFileLookup.h"
 #include "platform/ProcessHostFolder.h"
+#include "platform/ThreadSleepPauses.h"
+#include "platform/linux/HardwarePort.h"
 
 namespace om6211::cli {
 
 struct SessionSettings {
-  std::string port = "virtual";      // the port back end: "virtual" or "virtual:BASE" (hex)
+  // The port back end: "virtual" or "virtual:BASE" (hex), "ppdev:/dev/parportN", "direct:BASE".
+  std::string port = "virtual";
   std::optional<std::string> trace;  // file to write the port trace to
   std::optional<std::string> hostDir;
 };
 
-// The data register the virtual panel is wired to, from a port selection; raises UsageError
-// for a back end this build does not have.
+// The data register the driver is configured with and the virtual panel wired to, from a port
+// selection (378 for the parallel-port device); raises UsageError for a back end this build
+// does not have.
 uint32_t panelPortBase(std::string_view selection);
 
-// The platform of one run of the tool: the virtual panel as the port (teed into the trace file
-// when asked), pauses recorded and not waited out, the settings file below the host folder.
-// Constructing it binds the exported driver to it, once, for the rest of the process.
+// The system calls real ports are opened with: the kernel's, unless a test binds a fake.
+void bindSystemCalls(SystemCalls& calls);
+
+// The platform of one run of the tool: the virtual panel as the port, or a real port with the
+// virtual panel listening in (either teed into the trace file when asked); pauses recorded,
+// and waited out when the port is real; the settings file below the host folder.
+// Constructing it opens and claims a real port (raising PortOpenError when it cannot) and binds
+// the exported driver to it, once, for the rest of the process; destroying it releases the port.
 class PanelSession {
  public:
   explicit PanelSession(const SessionSettings& settings);
@@ -39,8 +49,14 @@ class PanelSession {
   panel::VirtualPanel& panel() { return panel_; }
   TracedPauses& pauses() { return pauses_; }
   TraceWriter* trace() { return trace_.get(); }
+  // The port the driver is bound to, for tools that set the lines themselves.
+  PortIo& port() { return *port_; }
+  uint32_t portBase() const { return portBase_; }
+  // The real port, if the session has one.
+  const HardwarePort* hardware() const { return hardware_.get(); }
 
-  // Writes out the trace; the problem, if the trace file could not be written.
+  // Writes out the trace; the problem, if the trace file could not be written or the real port
+  // failed during the run.
   std::optional<std::string> finish();
 
  private:
@@ -53,14 +69,27 @@ class PanelSession {
     std::string folder_;
   };
 
+  uint32_t portBase_;
   panel::VirtualPanel panel_;
+  // Opened first: whatever fails later in construction releases it again.
+  std::unique_ptr<HardwarePort> hardware_;
   std::FILE* traceFile_ = nullptr;
   std::unique_ptr<TraceWriter> trace_;
+  std::unique_ptr<TeePort> teePort_;
   std::unique_ptr<TracingPort> tracingPort_;
+  PortIo* port_;
+  ThreadSleepPauses realPauses_;
   TracedPauses pauses_;
   IniFileLookup settings_;
   ProcessHostFolder processFolder_;
   std::unique_ptr<GivenHostFolder> givenFolder_;
 };
+
+// Around every driver call of the tool (see failureOf). Before it: raises RunStopped when a
+// signal asked the run to stop (exit status 128 + signal) or the session's real port has
+// failed (exit status 2). After it: the message of the call's failure, the one the driver
+// kept or a port failure it absorbed; empty when the call went through.
+void beforeDriverCall();
+std::string afterDriverCall();
 
 }  // namespace om6211::cli

@@ -8,14 +8,17 @@
 
 namespace om6211::cli {
 
-// Pauses on the virtual panel: written to the trace, if there is one, and not waited out.
+// Pauses of a run: written to the trace, if there is one, and waited out only by `waiter`
+// (real pauses for a real port; none for the virtual panel).
 class TracedPauses final : public Pauses {
  public:
-  explicit TracedPauses(TraceWriter* trace) : trace_(trace) {}
+  explicit TracedPauses(TraceWriter* trace, Pauses* waiter = nullptr)
+      : trace_(trace), waiter_(waiter) {}
 
   void sleep(uint32_t milliseconds) override {
     if (trace_ != nullptr) trace_->append({PortOperation::Kind::Sleep, milliseconds, 0});
     if (listener_) listener_(milliseconds);
+    if (waiter_ != nullptr) waiter_->sleep(milliseconds);
   }
 
   // Called at each pause: the moment the glass is meant to be looked at.
@@ -23,6 +26,7 @@ class TracedPauses final : public Pauses {
 
  private:
   TraceWriter* trace_;
+  Pauses* waiter_;
   std::function<void(uint32_t)> listener_;
 };
 

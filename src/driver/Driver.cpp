@@ -1,6 +1,7 @@
 #include "driver/Driver.h"
 
 #include "driver/PortText.h"
+#include "driver/RefreshSetting.h"
 #include "render/DisplayRefresh.h"
 #include "render/GraphicsUpload.h"
 
@@ -37,6 +38,11 @@ void Driver::SetIOPropertys(const char* portText, const IoProperties& properties
   SettingsLookup& lookup = *platform_.settings;
   settings_.FontName = lookup.lookup(file, SettingsSection, "TextFont", "Default");
   settings_.MixMode = lookup.lookup(file, SettingsSection, "Text+GraphicsDisplayMode", "XOR");
+  scheduler_.setPolicy(
+      refreshPolicyFromSettings(lookup.lookup(file, SettingsSection, "RefreshMode", "Full"),
+                                lookup.lookup(file, SettingsSection, "FullRefreshEvery", "32")));
+  // The port, the geometry or the module itself may have changed.
+  shadow_.forget();
 
   settings_.GraphicsWidth =
       clampedGeometry(properties.graphicsWidth, DriverSettings::MaxGraphicsWidth);
@@ -58,16 +64,24 @@ void Driver::Init() {
 
 void Driver::CleanUp() {
   withController([](Controller& controller) { controller.CleanUp(); });
+  shadow_.forget();  // powered down: the RAM may not survive
 }
 
 void Driver::SetOutputAddress(int32_t column, int32_t row) {
-  withController([&](Controller& controller) { controller.SetOutputAddress(column, row); });
+  withController([&](Controller& controller) {
+    if (scheduler_.policy().mode == RefreshMode::Changed) {
+      controller.placeCursor(column, row);
+    } else {
+      controller.SetOutputAddress(column, row);
+    }
+  });
 }
 
 void Driver::SendToMemory(uint8_t code) noexcept {
   try {
-    withController(
-        [&](Controller& controller) { om6211::SendToMemory(code, controller, memory_); });
+    withController([&](Controller& controller) {
+      om6211::SendToMemory(code, controller, memory_, scheduler_);
+    });
   } catch (...) {
     // A failed character or refresh is dropped; the host is never told.
   }
@@ -77,7 +91,7 @@ void Driver::SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, ui
                              uint16_t y2, bool inverted) noexcept {
   try {
     withController([&](Controller& controller) {
-      om6211::SendToGfxMemory(bitmap, x1, y1, x2, y2, inverted, controller, memory_);
+      om6211::SendToGfxMemory(bitmap, x1, y1, x2, y2, inverted, controller, memory_, scheduler_);
     });
   } catch (...) {
     // A failed upload is dropped; the host is never told.
@@ -86,7 +100,7 @@ void Driver::SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, ui
 
 void Driver::ShowFrame(const FrameMemory::Layer& picture) noexcept {
   try {
-    withController([&](Controller& controller) { RefreshDisplay(controller, picture); });
+    withController([&](Controller& controller) { scheduler_.refresh(controller, picture); });
   } catch (...) {
     // A failed frame is dropped; the next one sends the picture again.
   }

@@ -7,9 +7,12 @@
 #include "driver/DriverSettings.h"
 #include "driver/IoProperties.h"
 #include "link/Controller.h"
+#include "link/ControllerShadow.h"
 #include "link/SerialLink.h"
 #include "platform/Platform.h"
 #include "render/FrameMemory.h"
+#include "render/RefreshPolicy.h"
+#include "render/RefreshScheduler.h"
 #include "render/TextOutput.h"
 
 namespace om6211 {
@@ -26,10 +29,12 @@ class Driver {
   static DriverInfoBytes GetInfo() { return makeDriverInfo(); }
 
   // Raises ConversionError, having changed nothing, when the port text does not convert or is
-  // missing. A port failure while sending the contrast reaches the caller.
+  // missing. A port failure while sending the contrast reaches the caller. Also sets the
+  // refresh policy the settings file asks for (the full refresh without it).
   void SetIOPropertys(const char* portText, const IoProperties& properties);
   void Init();
   void CleanUp();
+  // Sends the cell's address only in the full refresh mode: a changed-only refresh sets its own.
   void SetOutputAddress(int32_t column, int32_t row);
   // The two output operations absorb every failure and always return normally.
   void SendToMemory(uint8_t code) noexcept;
@@ -44,23 +49,40 @@ class Driver {
   // Sends `contrastValue` with the contrast switched on, and keeps it for the next init.
   void SetContrast(uint8_t contrastValue);
 
+  // How every refresh (a completed text screen, a graphics upload, ShowFrame) reaches the
+  // display. The configuration call replaces it with the settings file's choice, so a face
+  // that sets its own does so after configuring.
+  void setRefreshPolicy(const RefreshPolicy& policy) { scheduler_.setPolicy(policy); }
+  const RefreshPolicy& refreshPolicy() const { return scheduler_.policy(); }
+  // What the driver knows the controller holds.
+  const ControllerShadow& shadow() const { return shadow_; }
+
   const DriverSettings& settings() const { return settings_; }
   const FrameMemory& frameMemory() const { return memory_; }
   // Where the settings file is looked up: below the host's folder.
   std::string settingsFilePath() const;
 
  private:
-  // Runs `work` with the controller bound to the current platform and state.
+  // Runs `work` with the controller bound to the current platform and state. A failure that
+  // leaves it makes the controller's contents unknown.
   template <typename Work>
   void withController(Work&& work) {
-    SerialLink link(*platform_.port, settings_);
-    Controller controller(link, *platform_.pauses, settings_);
-    work(controller);
+    SerialLink link(*platform_.port,
+                    {settings_.PortBase, static_cast<uint8_t>(settings_.BacklightBits)}, &shadow_);
+    Controller controller(link, *platform_.pauses, settings_, shadow_);
+    try {
+      work(controller);
+    } catch (...) {
+      shadow_.forget();
+      throw;
+    }
   }
 
   Platform platform_;
   DriverSettings settings_;
   FrameMemory memory_;
+  ControllerShadow shadow_;
+  RefreshScheduler scheduler_;
 };
 
 }  // namespace om6211

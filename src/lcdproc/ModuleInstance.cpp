@@ -41,6 +41,14 @@ std::string describe(const PortSelection& port) {
   return port.device;
 }
 
+// The selection as the hardware back ends take it: "ppdev:/dev/parport0", "direct:378".
+std::string hardwareSelection(const PortSelection& port) {
+  if (port.kind == PortSelection::Kind::Ppdev) return "ppdev:" + port.device;
+  char selection[16];
+  std::snprintf(selection, sizeof selection, "direct:%x", port.base);
+  return selection;
+}
+
 }  // namespace
 
 uint8_t contrastValueOfPromille(int promille) {
@@ -80,12 +88,16 @@ ModuleInstance::ModuleInstance(const ModuleConfig& config)
     trace_.emplace(traceFile_.get(), config.trace);
     pauses_ = ModulePauses(&*trace_, config.port.kind != PortSelection::Kind::Virtual);
   }
-  if (config.port.kind != PortSelection::Kind::Virtual) {
-    throw std::runtime_error("cannot open " + describe(config.port) +
-                             ": this build drives only the virtual panel (Port=virtual)");
+  uint32_t driverBase = config.port.base;
+  if (config.port.kind == PortSelection::Kind::Virtual) {
+    port_ = &panel_.emplace(config.port.base);
+  } else {
+    // Raises PortOpenError, whose message names the fix, when the port cannot be had.
+    const std::string selection = hardwareSelection(config.port);
+    driverBase = defaultPortBase(selection);
+    hardware_ = openHardwarePort(selection, driverBase);
+    port_ = hardware_.get();
   }
-  panel_.emplace(config.port.base);
-  port_ = &*panel_;
   if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
   driver_.usePlatform(Platform{port_, &pauses_, &font_, &hostFolder_});
 
@@ -96,8 +108,10 @@ ModuleInstance::ModuleInstance(const ModuleConfig& config)
   properties.contrastOn = true;
   properties.contrastValue = contrastValueOfPromille(config.contrastPromille);
   char portText[8];
-  std::snprintf(portText, sizeof portText, "%x", config.port.base);
+  std::snprintf(portText, sizeof portText, "%x", driverBase);
   driver_.SetIOPropertys(portText, properties);
+  // LCDd flushes its whole frame 8 times a second: only what changed goes on the wire.
+  driver_.setRefreshPolicy({RefreshMode::Changed, config.fullRefreshEvery});
   driver_.Init();
   writeTrace();
 }

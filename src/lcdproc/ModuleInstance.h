@@ -12,6 +12,7 @@
 #include "lcdproc/ModuleConfig.h"
 #include "lcdproc/PictureComposer.h"
 #include "panel/VirtualPanel.h"
+#include "platform/linux/HardwarePort.h"
 
 namespace om6211::lcdd {
 
@@ -75,6 +76,7 @@ class ModuleInstance {
   File pngFile_;
   std::optional<cli::TraceWriter> trace_;
   std::optional<panel::VirtualPanel> panel_;
+  std::unique_ptr<HardwarePort> hardware_;
   std::optional<cli::TracingPort> tracingPort_;
   PortIo* port_ = nullptr;
   ModulePauses pauses_;

@@ -61,11 +61,19 @@ void Controller::CleanUp() {
   play(sequence::ShutDown);
 }
 
+bool Controller::onGrid(int32_t column, int32_t row) const {
+  return column >= 0 && row >= 0 && column <= settings_->TextColumns - 1 &&
+         row <= settings_->TextRows - 1;
+}
+
+void Controller::placeCursor(int32_t column, int32_t row) {
+  if (!onGrid(column, row)) return;
+  settings_->CursorColumn = column;
+  settings_->CursorRow = row;
+}
+
 void Controller::SetOutputAddress(int32_t column, int32_t row) {
-  if (column < 0 || row < 0 || column > settings_->TextColumns - 1 ||
-      row > settings_->TextRows - 1) {
-    return;
-  }
+  if (!onGrid(column, row)) return;
   const int32_t pixelColumn = column * 6;
   link_->SendCommand(command::pageAddress(row), settings_->AddressDelay);
   link_->SendCommand(command::columnHigh(pixelColumn), settings_->AddressDelay);

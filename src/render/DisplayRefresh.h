@@ -14,9 +14,4 @@ FrameMemory::Layer combinedLayers(const FrameMemory& memory, std::string_view mi
 // its address. Leaves the text cursor at (0, 0).
 void RefreshDisplay(Controller& controller, const FrameMemory::Layer& frame);
 
-// Streams the combination of both layers.
-inline void RefreshDisplay(Controller& controller, const FrameMemory& memory) {
-  RefreshDisplay(controller, combinedLayers(memory, controller.settings().MixMode));
-}
-
 }  // namespace om6211

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "link/ControllerCommands.h"
 #include "render/DisplayRefresh.h"
 
 namespace om6211 {
@@ -26,14 +25,14 @@ uint8_t packPageByte(const std::array<uint8_t, HostBitmapBytes>& bitmap, int32_t
 }  // namespace
 
 void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2,
-                     bool inverted, Controller& controller, FrameMemory& memory) {
+                     bool inverted, Controller& controller, FrameMemory& memory,
+                     RefreshScheduler& scheduler) {
   if (bitmap == nullptr) return;
   std::array<uint8_t, HostBitmapBytes> copy;
   std::copy_n(bitmap, copy.size(), copy.begin());
 
   const DriverSettings& settings = controller.settings();
-  controller.link().SendCommand(inverted ? command::InvertedDisplay : command::NormalDisplay,
-                                settings.BusDelay);
+  scheduler.setDisplayMode(controller, inverted);
 
   constexpr int32_t PageHeight = DriverSettings::PageHeight;
   const int32_t lastColumn = std::min<int32_t>(x2, LastLayerColumn);
@@ -47,7 +46,7 @@ void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x
           packPageByte(copy, settings.GraphicsWidth, x, row);
     }
   }
-  RefreshDisplay(controller, memory);
+  scheduler.refresh(controller, combinedLayers(memory, settings.MixMode));
 }
 
 }  // namespace om6211

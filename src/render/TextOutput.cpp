@@ -27,7 +27,8 @@ void drawCell(uint8_t code, const DriverSettings& settings, FrameMemory& memory)
 
 }  // namespace
 
-void SendToMemory(uint8_t code, Controller& controller, FrameMemory& memory) {
+void SendToMemory(uint8_t code, Controller& controller, FrameMemory& memory,
+                  RefreshScheduler& scheduler) {
   DriverSettings& settings = controller.settings();
   if (settings.CursorColumn <= settings.TextColumns - 1) {
     drawCell(code, settings, memory);
@@ -35,7 +36,7 @@ void SendToMemory(uint8_t code, Controller& controller, FrameMemory& memory) {
   }
   if (settings.CursorColumn > settings.TextColumns - 1 &&
       settings.CursorRow >= settings.TextRows - 1) {
-    RefreshDisplay(controller, memory);
+    scheduler.refresh(controller, combinedLayers(memory, settings.MixMode));
   }
 }
 

@@ -124,7 +124,7 @@ TEST(Configuration, NullPortTextChangesNothing) {
 TEST(Configuration, SettingsFileIsBelowTheHostFolder) {
   DriverRig rig;
   rig.configure();
-  ASSERT_EQ(rig.settings.filesAsked.size(), 2u);
+  ASSERT_EQ(rig.settings.filesAsked.size(), 4u);
   EXPECT_EQ(rig.settings.filesAsked[0], "/opt/host//controller/OM6211/settings.ini");
 }
 

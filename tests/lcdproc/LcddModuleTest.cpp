@@ -279,7 +279,7 @@ TEST(LcddModule, BadConfigurationFailsInitNamingSectionKeyAndValue) {
   const std::pair<Config, const char*> cases[] = {
       {{{"Port", "lpt1"}}, "Port=lpt1"},
       {{{"Port", "virtual:10000"}}, "Port=virtual:10000"},
-      {{{"Port", "ppdev:/dev/parport0"}}, "/dev/parport0"},
+      {{{"Port", "ppdev:/nonexistent/parport9"}}, "/nonexistent/parport9"},
       {{{"Contrast", "1001"}}, "Contrast=1001"},
       {{{"Contrast", "-1"}}, "Contrast=-1"},
       {{{"Contrast", "half"}}, "Contrast=half"},

@@ -12,7 +12,7 @@ namespace {
 using Kind = PortOperation::Kind;
 
 struct LinkRig {
-  DriverSettings settings;
+  LinkSettings settings;
   PortTrace trace;
   RecordingPort port{trace};
   SerialLink link{port, settings};
@@ -20,7 +20,7 @@ struct LinkRig {
   std::vector<uint8_t> controlWrites() const {
     std::vector<uint8_t> values;
     for (const auto& op : trace.operations) {
-      if (op.kind == Kind::Out && op.number == settings.PortBase + 2) values.push_back(op.value);
+      if (op.kind == Kind::Out && op.number == settings.portBase + 2) values.push_back(op.value);
     }
     return values;
   }
@@ -75,9 +75,8 @@ TEST(SerialLink, DelayCountsPortReadsAfterEveryControlWrite) {
 TEST(SerialLink, DataRegisterCarriesTheBacklightBits) {
   for (const auto& [bits, expected] : {std::pair{0x00u, 0x0E}, std::pair{0xF0u, 0xFE}}) {
     LinkRig rig;
-    rig.settings.BacklightBits = bits;
-    rig.settings.PortBase = 0x278;
-    rig.link.SendData(0x81, 0);
+    SerialLink link{rig.port, {.portBase = 0x278, .backlightBits = uint8_t(bits)}};
+    link.SendData(0x81, 0);
     EXPECT_EQ(rig.trace.operations[0], (PortOperation{Kind::Out, 0x278, uint8_t(expected)}));
     EXPECT_EQ(rig.trace.operations[1].number, 0x27Au);
   }

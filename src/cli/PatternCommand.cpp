@@ -1,0 +1,100 @@
+#include <chrono>
+#include <cstdio>
+
+#include "cli/CommandSupport.h"
+#include "cli/RunStop.h"
+#include "cli/TestPatterns.h"
+#include "driver/Exports.h"
+
+namespace om6211::cli {
+namespace {
+
+constexpr int Columns = 14;
+constexpr int Rows = 6;
+constexpr int FirstGlyph = 0x20;
+constexpr int GlyphCount = 256 - FirstGlyph;
+
+// Every glyph from code 20 on, a screen of 84 at a time, each screen held for `hold` on a
+// real port.
+bool showEveryGlyph(const PanelSession& session, std::chrono::seconds hold) {
+  bool succeeded = true;
+  for (int first = FirstGlyph; first < 256; first += Columns * Rows) {
+    if (first != FirstGlyph && session.hardware() != nullptr) waitOrStop(hold);
+    for (int row = 0; row < Rows; ++row) {
+      const std::string failure = failureOf([&] {
+        LCD_SetOutputAddress(0, row);
+        for (int column = 0; column < Columns; ++column) {
+          const int code = first + row * Columns + column;
+          LCD_SendToMemory(static_cast<uint8_t>(code < 256 ? code : ' '));
+        }
+      });
+      if (!failure.empty()) {
+        std::fprintf(stderr, "om6211: writing glyphs from %02x failed: %s\n", first + row * Columns,
+                     failure.c_str());
+        succeeded = false;
+      }
+    }
+  }
+  return succeeded;
+}
+
+int run(const ParsedArguments& arguments) {
+  const std::string& name = arguments.positional[0];
+  const std::optional<HostBitmap> bitmap = patternBitmap(name);
+  if (!bitmap && name != "text") {
+    throw UsageError("unknown pattern '" + name +
+                     "': border, checker, all-on, all-off, columns, pages or text");
+  }
+  const std::chrono::seconds hold(arguments.number("--hold", 0, 3600, 3));
+
+  PanelSession session(sessionSettingsFrom(arguments));
+  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"),
+                       pngStyleFrom(arguments));
+  bool succeeded = configureAndInit(arguments);
+  if (bitmap) {
+    const std::string failure =
+        failureOf([&] { LCD_SendToGfxMemory(bitmap->data(), 0, 0, 83, 47, 0); });
+    if (!failure.empty()) {
+      std::fprintf(stderr, "om6211: LCD_SendToGfxMemory failed: %s\n", failure.c_str());
+      succeeded = false;
+    }
+  } else {
+    succeeded = showEveryGlyph(session, hold) && succeeded;
+  }
+  const int status = finishSession(session, succeeded ? ExitSuccess : ExitCallsFailed);
+  return finishOnPanel(session.panel(), watcher, arguments, status, !arguments.has("--png"));
+}
+
+}  // namespace
+
+const Command& patternCommand() {
+  static const Command command{
+      {"pattern", "NAME", 1,
+       "Shows a test pattern, to tell a wiring fault, a timing fault and a contrast fault "
+       "apart when bringing a display up.",
+       joined({{{"--delay", "N",
+                 "delay units per clock half (address and bus delay), to try a slower clock "
+                 "(default 0)"},
+                {"--hold", "SECONDS",
+                 "how long each screen of the text pattern stays on a real port (default 3)"}},
+               displayOptions(),
+               platformOptions(),
+               pictureOptions()}),
+       "Patterns:\n"
+       "  border   the outermost ring of pixels: a missing edge or a shifted frame shows\n"
+       "           an addressing or geometry fault\n"
+       "  checker  single-pixel checkerboard: stripes or noise instead mean bits are lost\n"
+       "           or doubled (timing: try --delay 10, then larger)\n"
+       "  all-on   every pixel dark: an even grey means contrast is off (try --contrast)\n"
+       "  all-off  every pixel clear: dark pixels left are dead or the glass is stressed\n"
+       "  columns  every other column dark\n"
+       "  pages    page p (8 rows each) has its top p + 1 rows dark: a staircase from one\n"
+       "           row at the top to six in the bottom page; pages out of order show at once\n"
+       "  text     every glyph from code 20 on, in screens of 84 (--hold between screens)\n"
+       "Without --png the virtual panel, which decodes what was sent, is printed to the\n"
+       "terminal; on a real port compare the glass with it.\n"},
+      run};
+  return command;
+}
+
+}  // namespace om6211::cli

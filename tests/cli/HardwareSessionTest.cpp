@@ -1,0 +1,183 @@
+// The tool on a fake parallel port and on the virtual panel, in process: every way a run on a
+// real port ends leaves it released, and the bring-up tools put the right levels on the lines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "cli/PanelSession.h"
+#include "cli/RunStop.h"
+#include "cli/TestPatterns.h"
+#include "cli/Tool.h"
+#include "cli/TraceReader.h"
+#include "panel/VirtualPanel.h"
+#include "support/FakeParallelPort.h"
+
+namespace om6211::cli {
+namespace {
+
+using testing::FakeParallelPort;
+
+struct Outcome {
+  int status;
+  std::string err;
+};
+
+Outcome runOn(FakeParallelPort& fake, const std::vector<std::string>& arguments) {
+  bindSystemCalls(fake);
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  const int status = runTool(arguments);
+  ::testing::internal::GetCapturedStdout();
+  return {status, ::testing::internal::GetCapturedStderr()};
+}
+
+bool startsWith(const std::string& entry, const std::string& prefix) {
+  return entry.rfind(prefix, 0) == 0;
+}
+
+// A claimed port was claimed before any register was touched and released after the last.
+void expectClaimedAndReleased(const std::vector<std::string>& log, bool direct) {
+  ASSERT_GE(log.size(), 4u);
+  if (direct) {
+    EXPECT_EQ(log.front(), "ioperm 378 3 on");
+    EXPECT_EQ(log.back(), "ioperm 378 3 off");
+  } else {
+    EXPECT_EQ(log[2], "PPCLAIM");
+    EXPECT_EQ(log[log.size() - 2], "PPRELEASE");
+    EXPECT_EQ(log.back(), "close");
+  }
+}
+
+TEST(HardwareSession, EveryWayOutLeavesThePortReleased) {
+  struct Case {
+    const char* port;
+    const char* call;  // the call to fail, "" for none
+    int error;
+    int occurrence;
+    int status;
+    const char* message;
+    bool claimed;
+  };
+  const Case cases[] = {
+      {"ppdev:/dev/parport0", "", 0, 0, 0, "", true},
+      {"direct:378", "", 0, 0, 0, "", true},
+      {"ppdev:/dev/parport0", "open", ENOENT, 1, 2, "no such device", false},
+      {"ppdev:/dev/parport0", "open", EACCES, 1, 2, "lp group", false},
+      {"ppdev:/dev/parport0", "PPCLAIM", EBUSY, 1, 2, "rmmod lp", false},
+      {"direct:378", "ioperm", EPERM, 1, 2, "CAP_SYS_RAWIO", false},
+      {"ppdev:/dev/parport0", "PPWCONTROL", EIO, 300, 2,
+       "LCD_Init failed: PPWCONTROL on /dev/parport0 failed: Input/output error; the port "
+       "went away",
+       true},
+      {"ppdev:/dev/parport0", "PPWDATA", ENXIO, 2, 2, "PPWDATA on /dev/parport0 failed", true},
+      {"direct:zz", "", 0, 0, 2, "unknown port 'direct:zz'", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.port) + " " + c.call);
+    FakeParallelPort fake;
+    if (*c.call != '\0') fake.failCall(c.call, c.error, c.occurrence);
+    const Outcome outcome = runOn(fake, {"pattern", "checker", "--port", c.port});
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
+    const std::vector<std::string> log = fake.log();
+    if (c.claimed) {
+      expectClaimedAndReleased(log, std::string(c.port).starts_with("direct"));
+    } else {
+      EXPECT_TRUE(fake.operations().empty());
+      for (const std::string& entry : log) EXPECT_FALSE(startsWith(entry, "PPRELEASE"));
+      if (log.size() > 1 && startsWith(log.front(), "open")) {
+        EXPECT_EQ(log.back(), "close");
+      }
+    }
+  }
+}
+
+// Ctrl-C in the middle of a call: the call finishes, nothing more is sent, the port is released
+// and the tool ends with 128 + SIGINT.
+TEST(HardwareSession, StopSignalFinishesTheCallThenReleases) {
+  installStopHandlers();
+  FakeParallelPort fake;
+  fake.onCall("PPWCONTROL", 300, [] { std::raise(SIGINT); });
+  const Outcome outcome = runOn(fake, {"pattern", "checker", "--port", "ppdev:/dev/parport0"});
+  EXPECT_EQ(outcome.status, 128 + SIGINT);
+  EXPECT_NE(outcome.err.find("stopped by SIGINT"), std::string::npos) << outcome.err;
+  const std::vector<std::string> log = fake.log();
+  expectClaimedAndReleased(log, false);
+  // The call in progress (LCD_Init) was finished: only whole frames of 18 clock writes.
+  const auto controlWrites = std::count_if(log.begin(), log.end(), [](const std::string& entry) {
+    return startsWith(entry, "PPWCONTROL");
+  });
+  EXPECT_GT(controlWrites, 300);
+  EXPECT_EQ(controlWrites % 18, 0);
+}
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::filesystem::path scratch(const std::string& name) {
+  return std::filesystem::temp_directory_path() /
+         ("om6211-hardware-session-" + std::to_string(::getpid()) + "-" + name);
+}
+
+// The pattern as the virtual panel rebuilt it from the traffic equals the picture asked for.
+TEST(BringUpTools, PatternsReachTheGlass) {
+  struct Case {
+    const char* name;
+    int lit;
+    const char* port;
+  };
+  const Case cases[] = {{"border", 2 * 84 + 2 * 46, "virtual"}, {"checker", 84 * 24, "virtual:278"},
+                        {"all-on", 84 * 48, "virtual"},         {"all-off", 0, "virtual"},
+                        {"columns", 42 * 48, "virtual"},        {"pages", 84 * 21, "virtual"}};
+  FakeParallelPort unused;
+  for (const Case& c : cases) {
+    const std::filesystem::path trace = scratch(c.name);
+    ASSERT_EQ(
+        runOn(unused, {"pattern", c.name, "--port", c.port, "--trace", trace.string()}).status, 0);
+    panel::VirtualPanel panel(panelPortBase(c.port));
+    readTrace(readFile(trace), [&](const PortOperation& op) {
+      op.kind == PortOperation::Kind::Out ? panel.write(op.number, op.value)
+                                          : static_cast<void>(panel.read(op.number));
+    });
+    std::filesystem::remove(trace);
+    const panel::Glass glass = panel.glass();
+    const HostBitmap expected = *patternBitmap(c.name);
+    int lit = 0;
+    for (int y = 0; y < 48; ++y) {
+      for (int x = 0; x < 84; ++x) {
+        lit += glass.isDark(x, y);
+        ASSERT_EQ(glass.isDark(x, y), expected[static_cast<std::size_t>(x + y * 84)] != 0)
+            << c.name << " at " << x << "," << y;
+      }
+    }
+    EXPECT_EQ(lit, c.lit) << c.name;
+  }
+  EXPECT_EQ(runOn(unused, {"pattern", "zebra"}).status, 2);
+}
+
+TEST(BringUpTools, WiringHoldsOneSignalHighAtATime) {
+  const std::filesystem::path trace = scratch("wiring");
+  FakeParallelPort unused;
+  ASSERT_EQ(runOn(unused, {"wiring", "--hold", "0", "--trace", trace.string()}).status, 0);
+  std::vector<std::string> lines;
+  readTrace(readFile(trace), [&](const PortOperation& op) {
+    char line[32];
+    std::snprintf(line, sizeof line, "%x %02x", op.number, op.value);
+    lines.push_back(line);
+  });
+  std::filesystem::remove(trace);
+  // Rest (all pins low), pin 1, pin 14, pin 3, pins 4-5, pins 6-9, rest.
+  const std::vector<std::string> expected = {"378 00", "37a 03", "378 00", "37a 02", "378 00",
+                                             "37a 01", "378 02", "37a 03", "378 0c", "37a 03",
+                                             "378 f0", "37a 03", "378 00", "37a 03"};
+  EXPECT_EQ(lines, expected);
+}
+
+}  // namespace
+}  // namespace om6211::cli
