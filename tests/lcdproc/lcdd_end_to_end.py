@@ -6,7 +6,7 @@ widgets on it through the line protocol, rebuilds the glass from the module's po
 `om6211 decode --pixels` and checks it; then measures what an idle screen and the lcdproc
 client's screens cost on the wire, and that SIGTERM ends with the clean-up sequence.
 
-  lcdd_end_to_end.py --driver-path DIR --om6211 PATH [--pictures DIR]
+  lcdd_end_to_end.py --driver-path DIR --om6211 PATH [--pictures DIR] [--lcdd-preload LIBS]
 
 DIR holds om6211.so, PATH is the om6211 command-line tool. Exits 77 (skipped) when LCDd is not
 installed. Every process it starts is stopped by its own id; the whole run is bounded.
@@ -52,10 +52,10 @@ class Run:
         self.processes = []
 
     # --- processes -------------------------------------------------------------------------
-    def start(self, command, log_name):
+    def start(self, command, log_name, environment=None):
         log = open(os.path.join(self.work, log_name), "wb")
         process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT,
-                                   stdin=subprocess.DEVNULL)
+                                   stdin=subprocess.DEVNULL, env=environment)
         self.processes.append(process)
         return process
 
@@ -279,6 +279,8 @@ def main():
     parser.add_argument("--om6211", required=True, help="the om6211 command-line tool")
     parser.add_argument("--pictures", help="keep PNGs of the lcdproc client's screens here")
     parser.add_argument("--client-seconds", type=float, default=6.0)
+    parser.add_argument("--lcdd-preload", help="libraries LCDd preloads (LD_PRELOAD), e.g. the "
+                        "sanitizer runtimes a sanitizer build of the module needs")
     args = parser.parse_args()
 
     lcdd = shutil.which("LCDd") or ("/usr/sbin/LCDd" if os.path.exists("/usr/sbin/LCDd") else None)
@@ -299,7 +301,12 @@ def main():
         config = os.path.join(work, "LCDd.conf")
         with open(config, "w") as f:
             f.write(lcdd_config(run, port, args.driver_path))
-        server = run.start([lcdd, "-f", "-s", "0", "-r", "3", "-c", config], "lcdd.log")
+        environment = dict(os.environ)
+        if args.lcdd_preload:
+            # Leaks of LCDd's own allocations are not this test's business.
+            environment.update(LD_PRELOAD=args.lcdd_preload, ASAN_OPTIONS="detect_leaks=0")
+        server = run.start([lcdd, "-f", "-s", "0", "-r", "3", "-c", config], "lcdd.log",
+                           environment)
 
         client = Client(port, timeout=10)
         hello = client.ask("hello")
@@ -356,12 +363,14 @@ def main():
 
         status = run.stop(server)
         print("LCDd ended with status", status)
+        check(status == 0, "LCDd ended with status %s:\n%s" % (status, run.log("lcdd.log")))
         frames = run.decode(run.trace_lines(), "--frames").splitlines()
         check(frames[-len(CLEAN_UP_FRAMES):] == CLEAN_UP_FRAMES,
               "the trace does not end with the clean-up sequence: ... " +
               " | ".join(frames[-8:]))
         log = run.log("lcdd.log")
-        check("om6211:" not in log, "the module reported problems:\n" + log)
+        for sign in ("om6211:", "Sanitizer", "runtime error:"):
+            check(sign not in log, "the module reported problems:\n" + log)
 
         check(idle == 0 or healing, "an unchanged screen cost %d port writes in 2 s" % idle)
         check(rate * 10 <= full, "the lcdproc screens cost %.0f writes/s, not 10x fewer than %d"
