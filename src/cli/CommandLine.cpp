@@ -48,7 +48,12 @@ ParsedArguments parseArguments(const CommandSyntax& syntax,
     if (i + 1 == arguments.size()) {
       throw UsageError(argument + " needs a value (" + std::string(option->valueName) + ")");
     }
-    parsed.set(argument, arguments[++i]);
+    // An empty value never names a file, folder or number: refused before anything is opened.
+    if (arguments[++i].empty()) {
+      throw UsageError(argument + " needs a value (" + std::string(option->valueName) +
+                       "), not an empty text");
+    }
+    parsed.set(argument, arguments[i]);
   }
   if (parsed.positional.size() != syntax.argumentCount) {
     throw UsageError(

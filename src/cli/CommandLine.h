@@ -48,8 +48,8 @@ class ParsedArguments {
   std::map<std::string, std::string> values_;
 };
 
-// Raises UsageError naming the problem: an unknown option, a missing value, a wrong number of
-// arguments.
+// Raises UsageError naming the problem: an unknown option, a missing or empty value, a wrong
+// number of arguments.
 ParsedArguments parseArguments(const CommandSyntax& syntax, std::span<const std::string> arguments);
 
 bool asksForHelp(std::span<const std::string> arguments);

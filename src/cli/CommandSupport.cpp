@@ -47,9 +47,15 @@ std::vector<OptionSyntax> joined(std::vector<std::vector<OptionSyntax>> groups) 
   return all;
 }
 
+void reportProblem(const std::string& message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "om6211: %s\n", message.c_str());
+}
+
 SessionSettings sessionSettingsFrom(const ParsedArguments& arguments) {
   SessionSettings settings;
   if (auto port = arguments.value("--port")) settings.port = *port;
+  panelPortBase(settings.port);  // a port the build does not have is refused before any file opens
   settings.trace = arguments.value("--trace");
   settings.hostDir = arguments.value("--host-dir");
   return settings;
@@ -76,22 +82,26 @@ std::string infoLine() {
   return line;
 }
 
-bool configureAndInit(const ParsedArguments& arguments) {
-  const int contrast = arguments.number("--contrast", 0, 255, 224);
-  const uint32_t backlight = arguments.has("--backlight") ? 1 : 0;
-  const int delay = arguments.number("--delay", 0, 1000000, 0);
+DisplaySettings displaySettingsFrom(const ParsedArguments& arguments) {
+  return {.contrast = arguments.number("--contrast", 0, 255, 224),
+          .backlight = arguments.has("--backlight"),
+          .delay = arguments.number("--delay", 0, 1000000, 0),
+          .portBase = panelPortBase(sessionSettingsFrom(arguments).port)};
+}
+
+bool configureAndInit(const DisplaySettings& display) {
   char portText[16];
-  std::snprintf(portText, sizeof portText, "%X",
-                static_cast<unsigned>(panelPortBase(sessionSettingsFrom(arguments).port)));
+  std::snprintf(portText, sizeof portText, "%X", static_cast<unsigned>(display.portBase));
   bool succeeded = true;
   auto report = [&](const char* call, const std::string& failure) {
     if (failure.empty()) return;
-    std::fprintf(stderr, "om6211: %s failed: %s\n", call, failure.c_str());
+    reportProblem(std::string(call) + " failed: " + failure);
     succeeded = false;
   };
   report("LCD_SetIOPropertys", failureOf([&] {
-           LCD_SetIOPropertys(portText, delay, delay, 14, 6, 84, 48, backlight, 0, 1,
-                              static_cast<uint32_t>(contrast), 0, 0, 0);
+           LCD_SetIOPropertys(portText, display.delay, display.delay, 14, 6, 84, 48,
+                              display.backlight ? 1 : 0, 0, 1,
+                              static_cast<uint32_t>(display.contrast), 0, 0, 0);
          }));
   report("LCD_Init", failureOf([] { LCD_Init(); }));
   return succeeded;
@@ -99,7 +109,7 @@ bool configureAndInit(const ParsedArguments& arguments) {
 
 int finishSession(PanelSession& session, int status) {
   if (auto failed = session.finish()) {
-    std::fprintf(stderr, "om6211: %s\n", failed->c_str());
+    reportProblem(*failed);
     return ExitUsage;
   }
   return status;
@@ -113,7 +123,7 @@ int finishOnPanel(const panel::VirtualPanel& panel, const PanelWatcher& watcher,
     std::fputs(panel::terminalPicture(glass).c_str(), stdout);
   }
   auto problem = [&status](const std::string& message) {
-    std::fprintf(stderr, "om6211: %s\n", message.c_str());
+    reportProblem(message);
     status = ExitUsage;
   };
   const std::string png = arguments.value("--png").value_or(defaultPng);
@@ -133,11 +143,10 @@ int finishOnPanel(const panel::VirtualPanel& panel, const PanelWatcher& watcher,
                     static_cast<unsigned long long>(count));
       list += entry;
     }
-    std::fprintf(stderr, "om6211: the panel received %llu unknown command(s):%s\n",
-                 static_cast<unsigned long long>(unknown), list.c_str());
+    reportProblem("the panel received " + std::to_string(unknown) + " unknown command(s):" + list);
   }
   if (const int bits = panel.pendingBits(); bits > 0) {
-    std::fprintf(stderr, "om6211: the panel was left inside a frame (%d of 9 bits)\n", bits);
+    reportProblem("the panel was left inside a frame (" + std::to_string(bits) + " of 9 bits)");
   }
   return status;
 }

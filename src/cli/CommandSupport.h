@@ -17,8 +17,23 @@ std::vector<OptionSyntax> platformOptions();  // --port --host-dir --trace
 std::vector<OptionSyntax> displayOptions();   // --backlight --contrast
 std::vector<OptionSyntax> joined(std::vector<std::vector<OptionSyntax>> groups);
 
+// Writes "om6211: MESSAGE" to standard error once standard output is flushed, so that both keep
+// their order when they go to one file.
+void reportProblem(const std::string& message);
+
+// Options turned into settings; each raises UsageError for a bad value. Commands take them all
+// before they open any file, so a bad option never leaves an output file emptied.
 SessionSettings sessionSettingsFrom(const ParsedArguments& arguments);
 panel::PngStyle pngStyleFrom(const ParsedArguments& arguments);
+
+struct DisplaySettings {
+  int contrast = 0;  // 0-255, sent with contrast on
+  bool backlight = false;
+  int delay = 0;              // both delay counts, where a command has --delay
+  uint32_t portBase = 0x378;  // the data register of the session's port
+};
+// --contrast, --backlight, --delay and the port address of --port.
+DisplaySettings displaySettingsFrom(const ParsedArguments& arguments);
 
 // Runs one exported call with the failure channel cleared; the absorbed failure's message (or
 // the real port's failure), or empty when the call went through. Raises RunStopped instead of
@@ -33,10 +48,10 @@ std::string failureOf(Call&& call) {
 // The driver information record as `info "<text>" b256 ... b263`.
 std::string infoLine();
 
-// Configures the default geometry on the session's port with the display options (and
-// --delay, where a command has it), then initialises the display.
+// Configures the default geometry on the session's port with the display settings, then
+// initialises the display.
 // Failures are reported on standard error; false if any call failed.
-bool configureAndInit(const ParsedArguments& arguments);
+bool configureAndInit(const DisplaySettings& display);
 
 // Writes out the session's trace; ExitUsage, reported, if it could not be written, else `status`.
 int finishSession(PanelSession& session, int status);

@@ -1,8 +1,7 @@
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "cli/CommandSupport.h"
+#include "cli/InputFile.h"
 #include "cli/TraceReader.h"
 
 namespace om6211::cli {
@@ -19,10 +18,7 @@ void printPixels(const panel::Glass& glass) {
 
 int run(const ParsedArguments& arguments) {
   const std::string& path = arguments.positional[0];
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw UsageError(path + ": cannot be read");
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw UsageError(path + ": cannot be read");
+  const std::string text = readWholeFile(path);
 
   panel::VirtualPanel panel(panelPortBase(arguments.value("--port").value_or("virtual")));
   // Without a picture asked for, the listing is what the user wants to see.

@@ -63,15 +63,17 @@ int run(const ParsedArguments& given) {
   ParsedArguments arguments = given;
   arguments.set("--backlight", "");
 
-  PanelSession session(sessionSettingsFrom(arguments));
-  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"),
-                       pngStyleFrom(arguments));
+  const SessionSettings settings = sessionSettingsFrom(arguments);
+  const panel::PngStyle style = pngStyleFrom(arguments);
+  const DisplaySettings display = displaySettingsFrom(arguments);
+  PanelSession session(settings);
+  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"), style);
   // The start-up picture is what the glass shows while the driver waits out its second.
   std::optional<panel::Glass> startupPicture;
   session.pauses().listen([&](uint32_t milliseconds) {
     if (milliseconds >= 1000 && !startupPicture) startupPicture = session.panel().glass();
   });
-  bool succeeded = configureAndInit(arguments);
+  bool succeeded = configureAndInit(display);
   session.pauses().listen(nullptr);
 
   const std::vector<std::string> rows = demoRows();
@@ -85,7 +87,7 @@ int run(const ParsedArguments& given) {
     LCD_SendToGfxMemory(graphic.data(), 0, 0, 83, 47, 0);
   });
   if (!failure.empty()) {
-    std::fprintf(stderr, "om6211: the demo's output failed: %s\n", failure.c_str());
+    reportProblem("the demo's output failed: " + failure);
     succeeded = false;
   }
   if (startupPicture) {

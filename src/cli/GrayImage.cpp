@@ -3,8 +3,9 @@
 #include <png.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include "cli/CommandLine.h"
+#include "cli/InputFile.h"
 
 namespace om6211::cli {
 namespace {
@@ -36,15 +37,18 @@ LoadedImage decodePng(const std::string& contents, const std::string& name) {
     png_image_free(&png);
     return failure(name + ": the PNG image is damaged (" + message + ")");
   }
+  // Grey and alpha become one level in place, so the decode needs no second full-size buffer.
+  const std::size_t count = pixels.size() / 2;
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned gray = pixels[2 * i];
+    const unsigned alpha = pixels[2 * i + 1];
+    pixels[i] = static_cast<uint8_t>((gray * alpha + 255 * (255 - alpha)) / 255);
+  }
+  pixels.resize(count);
   LoadedImage result;
   result.image.width = static_cast<int>(png.width);
   result.image.height = static_cast<int>(png.height);
-  result.image.levels.resize(pixels.size() / 2);
-  for (std::size_t i = 0; i < result.image.levels.size(); ++i) {
-    const unsigned gray = pixels[2 * i];
-    const unsigned alpha = pixels[2 * i + 1];
-    result.image.levels[i] = static_cast<uint8_t>((gray * alpha + 255 * (255 - alpha)) / 255);
-  }
+  result.image.levels = std::move(pixels);
   return result;
 }
 
@@ -147,17 +151,20 @@ LoadedImage parsePbm(const std::string& text, const std::string& name) {
   return result;
 }
 
-LoadedImage loadImage(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return failure(path + ": cannot be read");
-  const std::string contents((std::istreambuf_iterator<char>(file)),
-                             std::istreambuf_iterator<char>());
-  if (file.bad()) return failure(path + ": cannot be read");
+LoadedImage decodeImage(const std::string& contents, const std::string& name) {
   if (contents.size() >= 8 &&
       png_sig_cmp(reinterpret_cast<png_const_bytep>(contents.data()), 0, 8) == 0) {
-    return decodePng(contents, path);
+    return decodePng(contents, name);
   }
-  return parsePbm(contents, path);
+  return parsePbm(contents, name);
+}
+
+LoadedImage loadImage(const std::string& path) {
+  try {
+    return decodeImage(readWholeFile(path), path);
+  } catch (const UsageError& error) {
+    return failure(error.what());
+  }
 }
 
 }  // namespace om6211::cli

@@ -27,6 +27,9 @@ struct LoadedImage {
 // Reads a PNG or PBM (P1 or P4) file; transparent PNG pixels count as white.
 LoadedImage loadImage(const std::string& path);
 
+// Decodes a PNG or PBM file's contents held in memory; `name` goes into messages.
+LoadedImage decodeImage(const std::string& contents, const std::string& name);
+
 // Reads PBM text held in memory; `name` goes into messages.
 LoadedImage parsePbm(const std::string& contents, const std::string& name);
 

@@ -160,9 +160,15 @@ std::string_view commandName(ScriptCommand command) {
   return "?";
 }
 
-ParsedScript parseHostScript(std::string_view text) {
-  ParsedScript result;
+std::optional<ScriptError> forEachHostCall(
+    std::string_view text,
+    const std::function<void(const ScriptCall& call, std::string_view line)>& consume) {
+  // Editors on Windows often begin UTF-8 files with a byte-order mark; it carries no text.
+  constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+    text.remove_prefix(ByteOrderMark.size());
   std::size_t lineNumber = 0;
+  std::vector<Token> tokens;
   while (!text.empty()) {
     ++lineNumber;
     const std::size_t newline = text.find('\n');
@@ -170,19 +176,23 @@ ParsedScript parseHostScript(std::string_view text) {
     text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
 
-    std::vector<Token> tokens;
     const std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string_view::npos || line[first] == '#') continue;
+    tokens.clear();
     ScriptCall call;
     call.line = lineNumber;
     std::optional<std::string> problem = tokenize(line, tokens);
     if (!problem) problem = parseCall(tokens, call);
-    if (problem) {
-      result.error = ScriptError{lineNumber, std::move(*problem)};
-      return result;
-    }
-    result.calls.push_back(std::move(call));
+    if (problem) return ScriptError{lineNumber, std::move(*problem)};
+    consume(call, line);
   }
+  return std::nullopt;
+}
+
+ParsedScript parseHostScript(std::string_view text) {
+  ParsedScript result;
+  result.error = forEachHostCall(
+      text, [&result](const ScriptCall& call, std::string_view) { result.calls.push_back(call); });
   return result;
 }
 

@@ -3,28 +3,18 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "driver/EntryPoint.h"
+
 namespace om6211::cli {
 
 // The driver calls a host script can make, one per entry point.
-enum class ScriptCommand : uint8_t {
-  GetInfo,
-  SetIOPropertys,
-  Init,
-  CleanUp,
-  IsReadyToReceive,
-  SendToController,
-  SendToMemory,
-  SendToGfxMemory,
-  SetOutputAddress,
-  SetCGRAMChar,
-  GetCGRAMChar,
-  Customize,
-};
+using ScriptCommand = EntryPoint;
 
 // One checked script line, ready to be made into a call.
 struct ScriptCall {
@@ -48,8 +38,14 @@ struct ParsedScript {
   std::optional<ScriptError> error;  // the first problem found; `calls` is then incomplete
 };
 
-// Checks a whole host script and turns it into calls; nothing is run. Files named by the script
-// are not opened here.
+// Checks a host script line by line, in order, handing each call and its source line (without
+// its line end) to `consume`; stops at the first problem and returns it. A leading UTF-8
+// byte-order mark is skipped. Files named by the script are not opened here.
+std::optional<ScriptError> forEachHostCall(
+    std::string_view text,
+    const std::function<void(const ScriptCall& call, std::string_view line)>& consume);
+
+// The whole script as a list of calls; nothing is run.
 ParsedScript parseHostScript(std::string_view text);
 
 // The entry point name a command is written as ("LCD_Init").

@@ -13,15 +13,17 @@ int run(const ParsedArguments& arguments) {
   if (loaded.problem) throw UsageError(*loaded.problem);
   const HostBitmap bitmap = toHostBitmap(loaded.image, 84, arguments.has("--dither"));
 
-  PanelSession session(sessionSettingsFrom(arguments));
-  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"),
-                       pngStyleFrom(arguments));
-  bool succeeded = configureAndInit(arguments);
+  const SessionSettings settings = sessionSettingsFrom(arguments);
+  const panel::PngStyle style = pngStyleFrom(arguments);
+  const DisplaySettings display = displaySettingsFrom(arguments);
+  PanelSession session(settings);
+  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"), style);
+  bool succeeded = configureAndInit(display);
   const std::string failure = failureOf([&] {
     LCD_SendToGfxMemory(bitmap.data(), 0, 0, 83, 47, arguments.has("--inverted") ? 1 : 0);
   });
   if (!failure.empty()) {
-    std::fprintf(stderr, "om6211: LCD_SendToGfxMemory failed: %s\n", failure.c_str());
+    reportProblem("LCD_SendToGfxMemory failed: " + failure);
     succeeded = false;
   }
   const int status = finishSession(session, succeeded ? ExitSuccess : ExitCallsFailed);

@@ -46,11 +46,12 @@ int run(const ParsedArguments& arguments) {
                      "': border, checker, all-on, all-off, columns, pages or text");
   }
   const std::chrono::seconds hold(arguments.number("--hold", 0, 3600, 3));
+  const DisplaySettings display = displaySettingsFrom(arguments);
+  const panel::PngStyle style = pngStyleFrom(arguments);
 
   PanelSession session(sessionSettingsFrom(arguments));
-  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"),
-                       pngStyleFrom(arguments));
-  bool succeeded = configureAndInit(arguments);
+  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"), style);
+  bool succeeded = configureAndInit(display);
   if (bitmap) {
     const std::string failure =
         failureOf([&] { LCD_SendToGfxMemory(bitmap->data(), 0, 0, 83, 47, 0); });

@@ -7,15 +7,17 @@ namespace om6211::cli {
 namespace {
 
 int run(const ParsedArguments& arguments) {
+  const SessionSettings settings = sessionSettingsFrom(arguments);
+  const panel::PngStyle style = pngStyleFrom(arguments);
   const PreparedScript script = prepareScript(arguments.positional[0]);
-  PanelSession session(sessionSettingsFrom(arguments));
-  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"),
-                       pngStyleFrom(arguments));
-  const std::size_t failures = runScript(script, session.trace(), stdout);
-  if (failures > 0) {
-    std::fprintf(stderr, "om6211: %zu call(s) of %s failed\n", failures, script.name.c_str());
+  PanelSession session(settings);
+  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"), style);
+  const ScriptOutcome outcome = runScript(script, session, stdout);
+  if (arguments.has("--stats")) printCallCosts(outcome.costs, stdout);
+  if (outcome.failures > 0) {
+    reportProblem(std::to_string(outcome.failures) + " call(s) of " + script.name + " failed");
   }
-  const int status = finishSession(session, failures > 0 ? ExitCallsFailed : ExitSuccess);
+  const int status = finishSession(session, outcome.failures > 0 ? ExitCallsFailed : ExitSuccess);
   return finishOnPanel(session.panel(), watcher, arguments, status, false);
 }
 
@@ -26,11 +28,24 @@ const Command& runCommand() {
       {"run", "SCRIPT", 1,
        "Replays a host script, one driver call per line, through the driver's exported entry "
        "points onto the virtual panel.",
-       joined({platformOptions(), pictureOptions()}),
+       joined({{{"--stats", "",
+                 "after the results, print what the calls cost per entry point (see below)"}},
+               platformOptions(),
+               pictureOptions()}),
        "The whole script, and every bitmap file it names, is checked before the first call;\n"
        "a problem names the line and nothing runs (exit status 2). A call that fails is\n"
        "reported with its line and the driver's message and the script goes on; the exit\n"
-       "status is then 1. Pauses are recorded in the trace, not waited out.\n"},
+       "status is then 1. Output that cannot be written (standard output, the trace, a\n"
+       "picture) gives exit status 2. Pauses are recorded in the trace, not waited out.\n"
+       "\n"
+       "--stats prints, after the lines the calls print, one line per entry point the script\n"
+       "called, in the order DLL_GetInfo, LCD_SetIOPropertys, LCD_Init, LCD_CleanUp,\n"
+       "LCD_IsReadyToReceive, LCD_SendToController, LCD_SendToMemory, LCD_SendToGfxMemory,\n"
+       "LCD_SetOutputAddress, LCD_SetCGRAMChar, LCD_GetCGRAMChar, LCD_Customize, then a total:\n"
+       "  stats NAME calls N frames N operations N\n"
+       "  stats total calls N frames N operations N\n"
+       "calls counts the calls made (failed ones too), frames the serial frames the panel\n"
+       "took in, operations the port reads and writes.\n"},
       run};
   return command;
 }

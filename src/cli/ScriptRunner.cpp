@@ -2,57 +2,30 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <set>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "cli/CommandLine.h"
 #include "cli/CommandSupport.h"
+#include "cli/InputFile.h"
 #include "driver/Exports.h"
 #include "driver/IoProperties.h"
 
 namespace om6211::cli {
 namespace {
 
-std::string readWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw UsageError(path + ": cannot be read");
-  std::string contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw UsageError(path + ": cannot be read");
-  return contents;
+// The host starts out with the full graphics width; a configuration call that goes through sets
+// the width, which is the row stride of the host's bitmaps from then on.
+constexpr int InitialGraphicsWidth = 84;
+
+int configuredGraphicsWidth(const ScriptCall& configuration) {
+  return clampedGeometry(static_cast<int32_t>(configuration.numbers[4]), InitialGraphicsWidth);
 }
 
-std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  return lines;
-}
-
-ScriptGraphic loadGraphic(const std::filesystem::path& folder, const ScriptCall& call,
-                          const std::string& scriptName) {
-  const std::string where = scriptName + ":" + std::to_string(call.line) + ": ";
-  const std::filesystem::path path = folder / call.text;
-  ScriptGraphic graphic;
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  if (!error && size == std::tuple_size_v<HostBitmap>) {
-    const std::string contents = readWholeFile(path.string());
-    if (contents.size() != size) throw UsageError(where + path.string() + ": cannot be read");
-    graphic.raw.emplace();
-    std::memcpy(graphic.raw->data(), contents.data(), contents.size());
-    return graphic;
-  }
-  LoadedImage loaded = loadImage(path.string());
-  if (loaded.problem) throw UsageError(where + *loaded.problem);
-  graphic.image = std::move(loaded.image);
-  return graphic;
+std::string bitmapPath(const std::string& folder, const std::string& name) {
+  return (std::filesystem::path(folder) / name).string();
 }
 
 }  // namespace
@@ -60,34 +33,43 @@ ScriptGraphic loadGraphic(const std::filesystem::path& folder, const ScriptCall&
 PreparedScript prepareScript(const std::string& path) {
   PreparedScript script;
   script.name = path;
-  const std::string text = readWholeFile(path);
-  ParsedScript parsed = parseHostScript(text);
-  if (parsed.error) {
-    throw UsageError(path + ":" + std::to_string(parsed.error->line) + ": " +
-                     parsed.error->message);
-  }
-  script.lines = splitLines(text);
-  script.calls = std::move(parsed.calls);
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  script.graphics.resize(script.calls.size());
-  for (std::size_t i = 0; i < script.calls.size(); ++i) {
-    if (script.calls[i].command == ScriptCommand::SendToGfxMemory) {
-      script.graphics[i] = loadGraphic(folder, script.calls[i], path);
+  script.text = readWholeFile(path);
+  script.folder = std::filesystem::path(path).parent_path().string();
+  std::set<int> strides{InitialGraphicsWidth};
+  // Each distinct file name with the first line naming it, in the order of the lines.
+  std::vector<std::pair<std::size_t, std::string>> namedFiles;
+  std::unordered_set<std::string> names;
+  const std::optional<ScriptError> error = forEachHostCall(script.text, [&](const ScriptCall& call,
+                                                                            std::string_view) {
+    if (call.command == ScriptCommand::SetIOPropertys) {
+      strides.insert(configuredGraphicsWidth(call));
+    } else if (call.command == ScriptCommand::SendToGfxMemory && names.insert(call.text).second) {
+      namedFiles.emplace_back(call.line, call.text);
+    }
+  });
+  if (error) throw UsageError(path + ":" + std::to_string(error->line) + ": " + error->message);
+  const std::vector<int> strideList(strides.begin(), strides.end());
+  for (const auto& [line, name] : namedFiles) {
+    try {
+      script.bitmaps.load(bitmapPath(script.folder, name), strideList);
+    } catch (const UsageError& problem) {
+      throw UsageError(path + ":" + std::to_string(line) + ": " + problem.what());
     }
   }
   return script;
 }
 
-std::size_t runScript(const PreparedScript& script, TraceWriter* trace, std::FILE* out) {
-  std::size_t failures = 0;
-  // The host knows the graphics width it configured; it sets the stride of its bitmaps.
-  int graphicsWidth = 84;
-  for (std::size_t i = 0; i < script.calls.size(); ++i) {
-    const ScriptCall& call = script.calls[i];
+ScriptOutcome runScript(const PreparedScript& script, PanelSession& session, std::FILE* out) {
+  ScriptOutcome outcome;
+  TraceWriter* const trace = session.trace();
+  const auto& panel = session.panel();
+  int graphicsWidth = InitialGraphicsWidth;
+  // The script was checked as it was prepared: this second reading finds no problem.
+  forEachHostCall(script.text, [&](const ScriptCall& call, std::string_view line) {
     const std::vector<uint32_t>& n = call.numbers;
-    if (trace != nullptr) {
-      trace->annotate(std::to_string(call.line) + ": " + script.lines[call.line - 1]);
-    }
+    if (trace != nullptr) trace->annotate(std::to_string(call.line) + ": " + std::string(line));
+    const uint64_t framesBefore = panel.frameCount();
+    const uint64_t operationsBefore = panel.operationCount();
     const std::string failure = failureOf([&] {
       switch (call.command) {
         case ScriptCommand::GetInfo:
@@ -114,13 +96,11 @@ std::size_t runScript(const PreparedScript& script, TraceWriter* trace, std::FIL
         case ScriptCommand::SendToMemory:
           LCD_SendToMemory(n[0]);
           break;
-        case ScriptCommand::SendToGfxMemory: {
-          const ScriptGraphic& graphic = script.graphics[i];
-          const HostBitmap bitmap =
-              graphic.raw ? *graphic.raw : toHostBitmap(graphic.image, graphicsWidth, false);
-          LCD_SendToGfxMemory(bitmap.data(), n[0], n[1], n[2], n[3], n[4]);
+        case ScriptCommand::SendToGfxMemory:
+          LCD_SendToGfxMemory(
+              script.bitmaps.bitmap(bitmapPath(script.folder, call.text), graphicsWidth).data(),
+              n[0], n[1], n[2], n[3], n[4]);
           break;
-        }
         case ScriptCommand::SetOutputAddress:
           LCD_SetOutputAddress(static_cast<int32_t>(n[0]), static_cast<int32_t>(n[1]));
           break;
@@ -139,15 +119,40 @@ std::size_t runScript(const PreparedScript& script, TraceWriter* trace, std::FIL
           break;
       }
     });
+    CallCost& cost = outcome.costs[static_cast<std::size_t>(call.command)];
+    ++cost.calls;
+    cost.frames += panel.frameCount() - framesBefore;
+    cost.operations += panel.operationCount() - operationsBefore;
     if (!failure.empty()) {
-      ++failures;
+      ++outcome.failures;
+      std::fflush(out);
       std::fprintf(stderr, "%s:%zu: %s failed: %s\n", script.name.c_str(), call.line,
                    std::string(commandName(call.command)).c_str(), failure.c_str());
     } else if (call.command == ScriptCommand::SetIOPropertys) {
-      graphicsWidth = clampedGeometry(static_cast<int32_t>(n[4]), 84);
+      graphicsWidth = configuredGraphicsWidth(call);
     }
+  });
+  return outcome;
+}
+
+void printCallCosts(const CallCosts& costs, std::FILE* out) {
+  CallCost total;
+  auto print = [out](std::string_view name, const CallCost& cost) {
+    std::fprintf(out, "stats %.*s calls %llu frames %llu operations %llu\n",
+                 static_cast<int>(name.size()), name.data(),
+                 static_cast<unsigned long long>(cost.calls),
+                 static_cast<unsigned long long>(cost.frames),
+                 static_cast<unsigned long long>(cost.operations));
+  };
+  for (std::size_t command = 0; command < costs.size(); ++command) {
+    const CallCost& cost = costs[command];
+    if (cost.calls == 0) continue;
+    print(commandName(static_cast<ScriptCommand>(command)), cost);
+    total.calls += cost.calls;
+    total.frames += cost.frames;
+    total.operations += cost.operations;
   }
-  return failures;
+  print("total", total);
 }
 
 }  // namespace om6211::cli

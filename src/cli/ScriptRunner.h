@@ -1,41 +1,54 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
-#include <optional>
 #include <string>
-#include <vector>
 
-#include "cli/GrayImage.h"
-#include "cli/HostBitmap.h"
 #include "cli/HostScript.h"
-#include "cli/TraceWriter.h"
+#include "cli/PanelSession.h"
+#include "cli/ScriptBitmaps.h"
 
 namespace om6211::cli {
 
-// The bitmap argument of an LCD_SendToGfxMemory line: a raw 4032-byte host bitmap, or an image
-// that is thresholded at call time with the row stride of the graphics width then configured.
-struct ScriptGraphic {
-  std::optional<HostBitmap> raw;
-  GrayImage image;
-};
-
-// A host script checked completely, with every file it names already read.
+// A host script checked completely, with every bitmap file it names already read. Only the
+// text is kept of the script itself: its lines are parsed again as they run, so memory does
+// not grow with parsed calls.
 struct PreparedScript {
   std::string name;
-  std::vector<std::string> lines;  // the source lines, for trace annotations
-  std::vector<ScriptCall> calls;
-  std::vector<ScriptGraphic> graphics;  // one per call; used by LCD_SendToGfxMemory only
+  std::string text;
+  std::string folder;  // file names in the script are relative to it
+  ScriptBitmaps bitmaps;
 };
 
 // Reads and checks the script at `path`; raises UsageError "SCRIPT:LINE: problem" (or
 // "SCRIPT: problem") having called nothing.
 PreparedScript prepareScript(const std::string& path);
 
+// What the calls of one entry point made and cost on the panel.
+struct CallCost {
+  uint64_t calls = 0;
+  uint64_t frames = 0;      // serial frames the panel took in
+  uint64_t operations = 0;  // port reads and writes
+};
+inline constexpr std::size_t ScriptCommandCount =
+    static_cast<std::size_t>(ScriptCommand::Customize) + 1;
+using CallCosts = std::array<CallCost, ScriptCommandCount>;  // indexed by ScriptCommand
+
+struct ScriptOutcome {
+  std::size_t failures = 0;
+  CallCosts costs;
+};
+
 // Makes the calls through the exported entry points, printing what the calls return to `out`
-// and each failure, with its line and the driver's message, to standard error; a failed call
-// does not stop the run. Each call is announced in the trace, if any. Returns the number of
-// calls that failed.
-std::size_t runScript(const PreparedScript& script, TraceWriter* trace, std::FILE* out);
+// and each failure, with its line and the driver's message, to standard error (`out` flushed
+// first, so both keep the script's order in one file); a failed call does not stop the run.
+// Each call is announced in the session's trace, if any.
+ScriptOutcome runScript(const PreparedScript& script, PanelSession& session, std::FILE* out);
+
+// The costs as "stats NAME calls N frames N operations N", one line per entry point called in
+// the order of the entry points, then "stats total ...".
+void printCallCosts(const CallCosts& costs, std::FILE* out);
 
 }  // namespace om6211::cli

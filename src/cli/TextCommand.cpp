@@ -23,10 +23,12 @@ int run(const ParsedArguments& arguments) {
                  Rows, layout.droppedCharacters);
   }
 
-  PanelSession session(sessionSettingsFrom(arguments));
-  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"),
-                       pngStyleFrom(arguments));
-  bool succeeded = configureAndInit(arguments);
+  const SessionSettings settings = sessionSettingsFrom(arguments);
+  const panel::PngStyle style = pngStyleFrom(arguments);
+  const DisplaySettings display = displaySettingsFrom(arguments);
+  PanelSession session(settings);
+  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"), style);
+  bool succeeded = configureAndInit(display);
   // Every cell is written, the last row last, so the screen is refreshed exactly once.
   for (std::size_t row = 0; row < layout.rows.size(); ++row) {
     const std::string failure = failureOf([&] {
@@ -34,7 +36,7 @@ int run(const ParsedArguments& arguments) {
       for (char code : layout.rows[row]) LCD_SendToMemory(static_cast<uint8_t>(code));
     });
     if (!failure.empty()) {
-      std::fprintf(stderr, "om6211: writing row %zu failed: %s\n", row, failure.c_str());
+      reportProblem("writing row " + std::to_string(row) + " failed: " + failure);
       succeeded = false;
     }
   }

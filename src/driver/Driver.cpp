@@ -1,5 +1,7 @@
 #include "driver/Driver.h"
 
+#include <exception>
+
 #include "driver/PortText.h"
 #include "driver/RefreshSetting.h"
 #include "render/DisplayRefresh.h"
@@ -19,12 +21,29 @@ constexpr uint8_t BacklightOnBits = 0xF0;
 // The data register between frames without the backlight bits: reset high, pins 4 and 5 high.
 constexpr uint8_t DataRegisterIdle = 0x0E;
 
+// Runs an output operation, handing the message of any failure to `report` instead of the
+// caller: a failed character, refresh or upload is dropped and the host is never told.
+template <typename Work>
+void absorbingFailures(Work&& work, Driver::FailureReport report) noexcept {
+  try {
+    work();
+  } catch (const std::exception& failure) {
+    if (report != nullptr) report(failure.what());
+  } catch (...) {
+    if (report != nullptr) report("unknown failure");
+  }
+}
+
 }  // namespace
 
 std::string Driver::settingsFilePath() const {
+  // Without the host's folder there is no settings file: the path below nothing would name a
+  // file at the root of the current drive, which is not the host's.
+  const std::string folder = platform_.hostFolder->path();
+  if (folder.empty()) return {};
   // The folder keeps its trailing separator, so the separator doubles; the file lookup does
   // not mind.
-  return platform_.hostFolder->path() + SettingsFileBelowHost;
+  return folder + SettingsFileBelowHost;
 }
 
 void Driver::SetIOPropertys(const char* portText, const IoProperties& properties) {
@@ -77,33 +96,35 @@ void Driver::SetOutputAddress(int32_t column, int32_t row) {
   });
 }
 
-void Driver::SendToMemory(uint8_t code) noexcept {
-  try {
-    withController([&](Controller& controller) {
-      om6211::SendToMemory(code, controller, memory_, scheduler_);
-    });
-  } catch (...) {
-    // A failed character or refresh is dropped; the host is never told.
-  }
+void Driver::SendToMemory(uint8_t code, FailureReport report) noexcept {
+  absorbingFailures(
+      [&] {
+        withController([&](Controller& controller) {
+          om6211::SendToMemory(code, controller, memory_, scheduler_);
+        });
+      },
+      report);
 }
 
 void Driver::SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2,
-                             uint16_t y2, bool inverted) noexcept {
-  try {
-    withController([&](Controller& controller) {
-      om6211::SendToGfxMemory(bitmap, x1, y1, x2, y2, inverted, controller, memory_, scheduler_);
-    });
-  } catch (...) {
-    // A failed upload is dropped; the host is never told.
-  }
+                             uint16_t y2, bool inverted, FailureReport report) noexcept {
+  absorbingFailures(
+      [&] {
+        withController([&](Controller& controller) {
+          om6211::SendToGfxMemory(bitmap, x1, y1, x2, y2, inverted, controller, memory_,
+                                  scheduler_);
+        });
+      },
+      report);
 }
 
-void Driver::ShowFrame(const FrameMemory::Layer& picture) noexcept {
-  try {
-    withController([&](Controller& controller) { scheduler_.refresh(controller, picture); });
-  } catch (...) {
-    // A failed frame is dropped; the next one sends the picture again.
-  }
+void Driver::ShowFrame(const FrameMemory::Layer& picture, FailureReport report) noexcept {
+  // A failed frame is dropped; the next one sends the picture again.
+  absorbingFailures(
+      [&] {
+        withController([&](Controller& controller) { scheduler_.refresh(controller, picture); });
+      },
+      report);
 }
 
 void Driver::SetBacklight(bool on) {

@@ -36,14 +36,18 @@ class Driver {
   void CleanUp();
   // Sends the cell's address only in the full refresh mode: a changed-only refresh sets its own.
   void SetOutputAddress(int32_t column, int32_t row);
-  // The two output operations absorb every failure and always return normally.
-  void SendToMemory(uint8_t code) noexcept;
+  // Receives the message of a failure that an output operation absorbed, for diagnostics.
+  using FailureReport = void (*)(const char* message) noexcept;
+
+  // The two output operations absorb every failure and always return normally; the message of
+  // the failure goes to `report` when one is given.
+  void SendToMemory(uint8_t code, FailureReport report = nullptr) noexcept;
   void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2,
-                       bool inverted) noexcept;
+                       bool inverted, FailureReport report = nullptr) noexcept;
   void SetCGRAMChar(const CustomGlyphBlock& block);
   // Shows `picture` (layer layout) as the whole frame, leaving both layers as they are: for
   // faces that compose their own frames. Absorbs every failure, like the output operations.
-  void ShowFrame(const FrameMemory::Layer& picture) noexcept;
+  void ShowFrame(const FrameMemory::Layer& picture, FailureReport report = nullptr) noexcept;
   // Switches the backlight at once: the data register is written with the new backlight bits.
   void SetBacklight(bool on);
   // Sends `contrastValue` with the contrast switched on, and keeps it for the next init.
@@ -59,7 +63,8 @@ class Driver {
 
   const DriverSettings& settings() const { return settings_; }
   const FrameMemory& frameMemory() const { return memory_; }
-  // Where the settings file is looked up: below the host's folder.
+  // Where the settings file is looked up: below the host's folder; empty (no file) when the
+  // host's folder is unknown.
   std::string settingsFilePath() const;
 
  private:

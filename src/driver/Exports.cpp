@@ -125,14 +125,14 @@ uint8_t OM6211_STDCALL LCD_IsReadyToReceive(void) {
 void OM6211_STDCALL LCD_SendToController(uint32_t /*ignored*/) {}
 
 void OM6211_STDCALL LCD_SendToMemory(uint32_t code) {
-  guarded([&] { driver.SendToMemory(om6211::lowByte(code)); });
+  guarded([&] { driver.SendToMemory(om6211::lowByte(code), om6211::keepFailure); });
 }
 
 void OM6211_STDCALL LCD_SendToGfxMemory(const uint8_t* bitmap, uint32_t x1, uint32_t y1,
                                         uint32_t x2, uint32_t y2, uint32_t inverted) {
   guarded([&] {
     driver.SendToGfxMemory(bitmap, om6211::low16(x1), om6211::low16(y1), om6211::low16(x2),
-                           om6211::low16(y2), om6211::isTrue(inverted));
+                           om6211::low16(y2), om6211::isTrue(inverted), om6211::keepFailure);
   });
 }
 

@@ -49,6 +49,12 @@ std::string hardwareSelection(const PortSelection& port) {
   return selection;
 }
 
+// A frame the port failed to take is dropped (the next flush sends the picture again); LCDd's
+// log says why.
+void reportFailure(const char* message) noexcept {
+  std::fprintf(stderr, "om6211: %s\n", message);
+}
+
 }  // namespace
 
 uint8_t contrastValueOfPromille(int promille) {
@@ -132,7 +138,7 @@ void ModuleInstance::writeTrace() {
 }
 
 void ModuleInstance::flush() {
-  driver_.ShowFrame(composer_.picture());
+  driver_.ShowFrame(composer_.picture(), reportFailure);
   writeTrace();
   if (!pngFile_ || !panel_) return;
   const panel::Glass glass = panel_->glass();

@@ -100,6 +100,7 @@ std::string lookupIniText(std::string_view contents, std::string_view section, s
 
 std::string IniFileLookup::lookup(const std::string& file, std::string_view section,
                                   std::string_view key, std::string_view fallback) {
+  if (file.empty()) return std::string(fallback);
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::string(fallback);
   IniScanner scanner(section, key);

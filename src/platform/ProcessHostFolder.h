@@ -8,7 +8,7 @@
 namespace om6211 {
 
 // The folder of the running executable, with its trailing separator; empty when the platform
-// cannot tell (the settings file is then looked up relative to the working folder).
+// cannot tell (there is then no settings file, and the settings take their defaults).
 class ProcessHostFolder final : public HostFolder {
  public:
   constexpr ProcessHostFolder() = default;

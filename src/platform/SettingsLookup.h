@@ -6,7 +6,8 @@
 namespace om6211 {
 
 // Looks a value up in an INI-style settings file. Section and key match without regard to
-// case; a missing file, section or key yields `fallback`.
+// case; a missing file, section or key yields `fallback`, and so does the empty file name,
+// which names no file.
 class SettingsLookup {
  public:
   virtual std::string lookup(const std::string& file, std::string_view section,

@@ -10,14 +10,13 @@ namespace {
 
 constexpr int32_t LastLayerColumn = 83;
 
+// Column x is at most 83, a row at most 47 and the stride at most 84, so the largest index is
+// 83 + 47 * 84 = 4031: every pixel read lies inside the host bitmap.
 uint8_t packPageByte(const std::array<uint8_t, HostBitmapBytes>& bitmap, int32_t stride, int32_t x,
                      int32_t firstRow) {
   uint8_t pageByte = 0;
   for (int32_t bit = 0; bit < DriverSettings::PageHeight; ++bit) {
-    const int64_t index = int64_t{x} + int64_t{firstRow + bit} * stride;
-    if (index < static_cast<int64_t>(bitmap.size()) && bitmap[index] != 0) {
-      pageByte |= 1u << bit;
-    }
+    if (bitmap[static_cast<std::size_t>(x + (firstRow + bit) * stride)] != 0) pageByte |= 1u << bit;
   }
   return pageByte;
 }

@@ -13,8 +13,7 @@ inline constexpr std::size_t HostBitmapBytes = 84 * 48;
 
 // Sets the normal or inverted display mode, packs the rectangle (x1, y1)-(x2, y2) of the host
 // bitmap into the graphics layer, widened to whole pages, and refreshes the display, both
-// through `scheduler`.
-// Pixels outside the bitmap read as unlit; columns past 83 and pages past 5 are not packed.
+// through `scheduler`. Columns past 83 and pages past 5 are not packed.
 // A null bitmap changes and sends nothing.
 void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2,
                      bool inverted, Controller& controller, FrameMemory& memory,

@@ -1,14 +1,21 @@
-// The om6211 tool as a user runs it: a real process, with a host folder of its own in the build
-// tree, checked through its exit status, its output and the files it writes.
+// The om6211 tool as a user runs it: a real process in a folder of its own in the build tree,
+// checked through its exit status, its output, the files it writes and the glass they show.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 
+#include "cli/GrayImage.h"
+
+namespace om6211::cli {
 namespace {
 
 namespace fs = std::filesystem;
@@ -19,193 +26,372 @@ struct Outcome {
   std::string err;
 };
 
+// Where a run's streams go and which program runs; --host-dir is the test's folder unless off.
+struct Invocation {
+  bool hostDir = false;
+  std::string out = "out.txt";
+  std::string err = "err.txt";
+  std::string program = OM6211_CLI;
+};
+
+// A configuration line for the default geometry with the given port text and graphics width.
+std::string configure(const std::string& port, int width = 84) {
+  return "LCD_SetIOPropertys \"" + port + "\" 0 0 14 6 " + std::to_string(width) + " 48 0 1 224\n";
+}
+
 class CliProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::path(OM6211_TEST_FOLDER) / test->name();
+    folder_ = fs::path(OM6211_TEST_FOLDER) /
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::remove_all(folder_);
     fs::create_directories(folder_);
   }
 
   fs::path file(const std::string& name) const { return folder_ / name; }
-
   void write(const std::string& name, const std::string& contents) const {
     std::ofstream(file(name), std::ios::binary) << contents;
   }
-
   static std::string read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  // Runs om6211 in the test's folder with the test's folder as the host's.
-  Outcome om6211(const std::string& arguments, bool hostDir = true) const {
-    const std::string command =
-        "cd '" + folder_.string() + "' && '" + OM6211_CLI + "' " + arguments +
-        (hostDir ? " --host-dir '" + folder_.string() + "'" : "") + " >out.txt 2>err.txt";
-    Outcome outcome;
+  Outcome om6211(const std::string& arguments, const Invocation& how = {}) const {
+    const std::string command = "cd '" + folder_.string() + "' && '" + how.program + "' " +
+                                arguments + (how.hostDir ? " --host-dir ." : "") + " >" + how.out +
+                                " 2>" + how.err;
     const int raw = std::system(command.c_str());
+    Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = read(file("out.txt"));
-    outcome.err = read(file("err.txt"));
+    if (how.out[0] != '/') outcome.out = read(file(how.out));
+    if (how.err[0] != '&') outcome.err = read(file(how.err));
     return outcome;
+  }
+
+  // The picture written with --png at `scale` picture pixels per glass pixel, in grey levels.
+  GrayImage glass(const std::string& arguments, int scale = 1) const {
+    const Outcome run =
+        om6211(arguments + " --png glass.png --scale " + std::to_string(scale), {.hostDir = true});
+    EXPECT_EQ(run.status, 0) << arguments << "\n" << run.err;
+    const LoadedImage picture = loadImage(file("glass.png").string());
+    EXPECT_FALSE(picture.problem) << *picture.problem;
+    return picture.image;
   }
 
   fs::path folder_;
 };
 
-// Width and height from a PNG's signature and IHDR chunk; zero when it is not a PNG.
-std::pair<uint32_t, uint32_t> pngSize(const std::string& bytes) {
-  if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 ||
-      bytes.compare(12, 4, "IHDR") != 0) {
-    return {0, 0};
+// An empty expected part means the stream must be empty.
+void expectStream(const std::string& stream, const std::string& part, const std::string& what) {
+  if (part.empty()) {
+    EXPECT_EQ(stream, "") << what;
+  } else {
+    EXPECT_NE(stream.find(part), std::string::npos) << what << "\n" << stream;
   }
-  auto big = [&](std::size_t at) {
-    return static_cast<uint32_t>(
-        static_cast<uint8_t>(bytes[at]) << 24 | static_cast<uint8_t>(bytes[at + 1]) << 16 |
-        static_cast<uint8_t>(bytes[at + 2]) << 8 | static_cast<uint8_t>(bytes[at + 3]));
+}
+
+TEST_F(CliProcessTest, EveryExitStatusHasItsCauseNamed) {
+  fs::create_directories(file("folder"));
+  write("keep.trace", "keep\n");
+  write("bom.txt", "\xEF\xBB\xBF" + configure("378") + "LCD_Init\nLCD_IsReadyToReceive\n");
+  write("failing.txt", "LCD_SetIOPropertys \"37Q\" 0 0 0 0 0 0 0 0 0\nLCD_IsReadyToReceive\n");
+  write("syntax.txt", "DLL_GetInfo\nLCD_Init\nLCD_SetOutputAddress 1\nLCD_Init\n");
+  write("bad.pbm", "P1\n2 2\n1 1\n1 x\n");
+  for (const char* name : {"folder", "missing.png", "bad.pbm"}) {
+    write(std::string(name) + ".txt",
+          std::string("DLL_GetInfo\nLCD_SendToGfxMemory ") + name + " 0 0 1 1 0\n");
+  }
+  write("bad.trace", "out 378 0e\n# fine\nout 37a\n");
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string outPart;  // empty: nothing on standard output
+    std::string errPart;  // empty: nothing on standard error
   };
-  return {big(16), big(20)};
-}
-
-TEST_F(CliProcessTest, DemoWritesAPngOfTheGlassSize) {
-  const Outcome demo = om6211("demo");
-  ASSERT_EQ(demo.status, 0) << demo.err;
-  EXPECT_EQ(pngSize(read(file("om6211-demo.png"))), (std::pair<uint32_t, uint32_t>{336, 192}));
-  EXPECT_NE(demo.out.find("\u2588"), std::string::npos) << "the glass is printed";
-  EXPECT_EQ(demo.err, "");
-
-  const Outcome scaled = om6211("demo --png big.png --scale 6");
-  ASSERT_EQ(scaled.status, 0) << scaled.err;
-  EXPECT_EQ(pngSize(read(file("big.png"))), (std::pair<uint32_t, uint32_t>{504, 288}));
-
-  // Init clears, shows the start-up picture and clears again; the text and the graphic follow.
-  const Outcome screens = om6211("demo --png-screens screen");
-  ASSERT_EQ(screens.status, 0) << screens.err;
-  for (const char* name : {"screen-0001.png", "screen-0005.png"}) {
-    EXPECT_EQ(pngSize(read(file(name))).first, 336u) << name;
+  const std::string scaleRange = "--scale takes a whole number from 1 to 32";
+  const std::string unknownPort = "unknown port back end";
+  const std::vector<Case> cases = {
+      {"info", 0, "info \"Nokia 8310   v1.0   (OM6211)\" 01 01 00 01 00 06 08 06\n", ""},
+      {"--help", 0, "usage: om6211 COMMAND", ""},
+      {"info --help", 0, "usage: om6211 info\n", ""},
+      {"run --help", 0, "stats NAME calls N frames N operations N", ""},
+      {"text --help", 0, "a word that does", ""},
+      {"run bom.txt --host-dir . --scale 32 --png a.png --port virtual:fffd", 0, "ready 1\n", ""},
+      {"text '\u00c1rv\u00edz 5\u20ac' --png a.png --scale 1", 0, "", "U+20AC"},
+      {"run failing.txt --host-dir .", 1, "ready 1\n", "failing.txt:1: LCD_SetIOPropertys failed"},
+      {"", 2, "", "usage: om6211 COMMAND"},
+      {"frobnicate", 2, "", "unknown command 'frobnicate'"},
+      {"run", 2, "", "'run' takes SCRIPT"},
+      {"run missing.txt", 2, "", "missing.txt: cannot be read"},
+      {"run folder", 2, "", "folder: cannot be read"},
+      {"decode folder", 2, "", "folder: cannot be read"},
+      {"image folder", 2, "", "folder: cannot be read"},
+      {"run folder.txt --trace never.trace", 2, "", "folder.txt:2: folder: cannot be read"},
+      {"run missing.png.txt", 2, "", "missing.png.txt:2: missing.png: cannot be read"},
+      {"run bad.pbm.txt", 2, "", "bad.pbm.txt:2: bad.pbm:4: expected a pixel"},
+      {"run syntax.txt --trace never.trace", 2, "", "syntax.txt:3: LCD_SetOutputAddress takes 2"},
+      {"decode bad.trace", 2, "", "bad.trace:3: the value is not"},
+      {"demo --bogus", 2, "", "unknown option --bogus"},
+      {"demo --png", 2, "", "--png needs a value (FILE)"},
+      {"run bom.txt --png ''", 2, "", "--png needs a value (FILE), not an empty text"},
+      {"run bom.txt --trace ''", 2, "", "--trace needs a value (FILE), not an empty text"},
+      {"run bom.txt --host-dir ''", 2, "", "--host-dir needs a value (DIR), not an empty text"},
+      {"run bom.txt --png-screens ''", 2, "", "--png-screens needs a value (PREFIX)"},
+      // Options are all checked before any output file is opened: keep.trace stays as it was.
+      {"run bom.txt --trace keep.trace --scale 0", 2, "", scaleRange + ", not '0'"},
+      {"run bom.txt --trace keep.trace --scale 33", 2, "", scaleRange},
+      {"run bom.txt --trace keep.trace --scale 4x", 2, "", scaleRange},
+      {"run bom.txt --trace keep.trace --scale -4", 2, "", scaleRange},
+      {"run bom.txt --trace keep.trace --scale +4", 2, "", scaleRange},
+      {"demo --trace keep.trace --scale 3.5", 2, "", scaleRange},
+      {"text x --trace keep.trace --contrast 256", 2, "", "--contrast takes a whole number"},
+      {"image bad.pbm --trace keep.trace", 2, "", "bad.pbm:4: expected a pixel"},
+      {"run bom.txt --trace keep.trace --port lpt9", 2, "", unknownPort + " 'lpt9'"},
+      {"run bom.txt --trace keep.trace --port virtual:10000", 2, "", unknownPort},
+      {"run bom.txt --trace keep.trace --port virtual:0x378", 2, "", unknownPort},
+      {"run bom.txt --trace keep.trace --port virtual:-1", 2, "", unknownPort},
+      {"run bom.txt --trace keep.trace --port virtual:", 2, "", unknownPort},
+      {"decode bad.trace --port virtual:37g", 2, "", unknownPort},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = om6211(c.arguments);
+    EXPECT_EQ(outcome.status, c.status) << c.arguments << "\n" << outcome.err;
+    expectStream(outcome.out, c.outPart, c.arguments + " (standard output)");
+    expectStream(outcome.err, c.errPart, c.arguments + " (standard error)");
   }
-  EXPECT_FALSE(fs::exists(file("screen-0006.png")));
+  EXPECT_EQ(read(file("keep.trace")), "keep\n");
+  EXPECT_FALSE(fs::exists(file("never.trace")));
 }
 
-TEST_F(CliProcessTest, ScriptRunsEveryCommandAndPrintsWhatCallsReturn) {
+TEST_F(CliProcessTest, OutputThatCannotBeWrittenFailsTheRun) {
+  write("script.txt", configure("378") + "LCD_Init\nLCD_IsReadyToReceive\n");
+  struct Case {
+    std::string arguments;
+    std::string out;
+    std::string errPart;
+  };
+  const std::vector<Case> cases = {
+      {"run script.txt", "/dev/full", "standard output could not be written"},
+      {"info", "/dev/full", "standard output could not be written"},
+      {"run script.txt --trace /dev/full", "out.txt", "/dev/full: No space left on device"},
+      {"run script.txt --png-screens nowhere/s", "out.txt", "nowhere/s-0001.png"},
+      {"run script.txt --png nowhere/glass.png", "out.txt", "nowhere/glass.png"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = om6211(c.arguments, {.out = c.out});
+    EXPECT_EQ(outcome.status, 2) << c.arguments;
+    EXPECT_NE(outcome.err.find(c.errPart), std::string::npos) << c.arguments << "\n" << outcome.err;
+  }
+}
+
+TEST_F(CliProcessTest, FailuresKeepTheScriptOrderAmongResultsAndSendNothing) {
+  write("script.txt",
+        "LCD_SetIOPropertys \"37Q\" 0 0 0 0 0 0 0 0 0\n"
+        "LCD_IsReadyToReceive\n"
+        "LCD_SetIOPropertys \"\" 0 0 0 0 0 0 0 0 0\n"
+        "LCD_GetCGRAMChar 7\n"
+        "LCD_SetIOPropertys \" 378\" 0 0 0 0 0 0 0 0 0\n"
+        "LCD_SetIOPropertys \"278\" 0 0 0 0 0 0 0 0 0\n");
+  const Outcome run =
+      om6211("run script.txt --trace run.trace", {.hostDir = true, .out = "both.txt", .err = "&1"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(read(file("both.txt")),
+            "script.txt:1: LCD_SetIOPropertys failed: '$37Q' is not a valid integer value\n"
+            "ready 1\n"
+            "script.txt:3: LCD_SetIOPropertys failed: '$' is not a valid integer value\n"
+            "cgram 7\n"
+            "script.txt:5: LCD_SetIOPropertys failed: '$ 378' is not a valid integer value\n"
+            "om6211: 3 call(s) of script.txt failed\n");
+  // The failed calls sent nothing; the last one sent its contrast pair to port 278.
+  const std::string trace = read(file("run.trace"));
+  EXPECT_EQ(trace.find("out 378"), std::string::npos);
+  EXPECT_NE(
+      trace.find("# 6: LCD_SetIOPropertys \"278\" 0 0 0 0 0 0 0 0 0\nout 278 0e\nout 27a 03\n"),
+      std::string::npos);
+}
+
+// Port operations per entry point, from the trace's annotation lines ("# LINE: NAME ...").
+std::map<std::string, uint64_t> operationsPerEntryPoint(const std::string& trace) {
+  std::map<std::string, uint64_t> operations;
+  std::istringstream lines(trace);
+  std::string line, current;
+  while (std::getline(lines, line)) {
+    if (line.rfind("# ", 0) == 0) {
+      current = line.substr(line.find(": ") + 2);
+      current = current.substr(0, current.find(' '));
+    } else if (line.rfind("out ", 0) == 0 || line.rfind("in ", 0) == 0) {
+      ++operations[current];
+    }
+  }
+  return operations;
+}
+
+TEST_F(CliProcessTest, ScriptRunsEveryCommandAndCountsWhatEachCost) {
   write("bitmap.raw", std::string(4032, '\1'));
   write("dot.pbm", "P1\n1 1\n1\n");
   write("script.txt",
-        "# every command\n"
-        "DLL_GetInfo\n"
+        "# every command\nDLL_GetInfo\n"
         "LCD_SetIOPropertys \"378\" 0 0 14 6 84 48 1 1 255\n"
-        "LCD_Init\n"
-        "LCD_IsReadyToReceive\n"
-        "LCD_SendToController 5\n"
-        "LCD_Customize 1 2 3 4 5\n"
-        "LCD_GetCGRAMChar 200\n"
-        "LCD_SetCGRAMChar 1 " +
+        "LCD_Init\nLCD_IsReadyToReceive\nLCD_SendToController 5\n"
+        "LCD_Customize 1 2 3 4 5\nLCD_GetCGRAMChar 200\nLCD_SetCGRAMChar 1 " +
             std::string(128, 'f') +
-            "\n"
-            "LCD_SetOutputAddress 0 5\n"
-            "LCD_SendToMemory 0x41\n"
+            "\nLCD_SetOutputAddress 0 5\nLCD_SendToMemory 0x41\n"
             "LCD_SendToGfxMemory bitmap.raw 0 0 83 47 0\n"
-            "LCD_SendToGfxMemory dot.pbm 0 0 83 47 1\n"
-            "LCD_CleanUp\n");
-  const Outcome run = om6211("run script.txt --trace run.trace --png run.png");
+            "LCD_SendToGfxMemory dot.pbm 0 0 83 47 1\nLCD_CleanUp\n");
+  const Outcome run = om6211("run script.txt --stats --trace run.trace", {.hostDir = true});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out,
-            "info \"Nokia 8310   v1.0   (OM6211)\" 01 01 00 01 00 06 08 06\n"
-            "ready 1\n"
-            "cgram 200\n");
   const std::string trace = read(file("run.trace"));
   EXPECT_NE(trace.find("# 4: LCD_Init\nout 378 0c\nsleep 1\nout 378 0e\nsleep 1\n"),
             std::string::npos);
   EXPECT_NE(trace.find("\nsleep 1000\n"), std::string::npos);
-  EXPECT_EQ(pngSize(read(file("run.png"))), (std::pair<uint32_t, uint32_t>{336, 192}));
 
   // The trace decodes into the frames the panel took in.
-  const Outcome decode = om6211("decode run.trace --frames", false);
+  const Outcome decode = om6211("decode run.trace --frames");
   ASSERT_EQ(decode.status, 0) << decode.err;
   EXPECT_EQ(decode.out.rfind("cmd 22\ncmd 9f\ncmd e2\ncmd 28\ncmd ae\ncmd a5\n", 0), 0u);
   EXPECT_NE(decode.out.find("cmd a7\n"), std::string::npos);
-  EXPECT_EQ(decode.err, "");
+  const auto frames = static_cast<uint64_t>(std::count(decode.out.begin(), decode.out.end(), '\n'));
 
   // For programs, the glass as 48 lines of 84 pixels.
-  const Outcome pixels = om6211("decode run.trace --pixels", false);
+  const Outcome pixels = om6211("decode run.trace --pixels");
   ASSERT_EQ(pixels.status, 0) << pixels.err;
   EXPECT_EQ(pixels.out.size(), 48u * 85u);
   EXPECT_EQ(pixels.out.find_first_not_of("#.\n"), std::string::npos);
-}
 
-TEST_F(CliProcessTest, ASyntaxErrorNamesItsLineAndRunsNothing) {
-  write("script.txt", "DLL_GetInfo\nLCD_Init\nLCD_SetOutputAddress 1\nLCD_Init\n");
-  const Outcome run = om6211("run script.txt --trace run.trace");
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("script.txt:3: LCD_SetOutputAddress takes 2"), std::string::npos)
-      << run.err;
-  EXPECT_EQ(run.out, "") << "not even DLL_GetInfo ran";
-  EXPECT_FALSE(fs::exists(file("run.trace")));
-}
-
-TEST_F(CliProcessTest, AMissingOrMalformedBitmapFileStopsTheCheck) {
-  write("bad.pbm", "P1\n2 2\n1 1\n1 x\n");
-  for (const char* name : {"missing.png", "bad.pbm"}) {
-    write("script.txt", std::string("DLL_GetInfo\nLCD_SendToGfxMemory ") + name + " 0 0 1 1 0\n");
-    const Outcome run = om6211("run script.txt");
-    EXPECT_EQ(run.status, 2) << name;
-    EXPECT_NE(run.err.find("script.txt:2: "), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(name), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "");
+  // --stats: calls as written, port operations as the trace shows them, frames as decoded.
+  std::map<std::string, uint64_t> operations = operationsPerEntryPoint(trace);
+  std::string expected =
+      "info \"Nokia 8310   v1.0   (OM6211)\" 01 01 00 01 00 06 08 06\nready 1\ncgram 200\n";
+  uint64_t totalOperations = 0, totalFrames = 0;
+  auto stats = [](const std::string& name, int calls, uint64_t frames, uint64_t operations) {
+    return "stats " + name + " calls " + std::to_string(calls) + " frames " +
+           std::to_string(frames) + " operations " + std::to_string(operations) + "\n";
+  };
+  for (const char* name :
+       {"DLL_GetInfo", "LCD_SetIOPropertys", "LCD_Init", "LCD_CleanUp", "LCD_IsReadyToReceive",
+        "LCD_SendToController", "LCD_SendToMemory", "LCD_SendToGfxMemory", "LCD_SetOutputAddress",
+        "LCD_SetCGRAMChar", "LCD_GetCGRAMChar", "LCD_Customize"}) {
+    const std::size_t at = run.out.find(std::string("stats ") + name + " calls ");
+    ASSERT_NE(at, std::string::npos) << name << "\n" << run.out;
+    const std::size_t framesAt = run.out.find(" frames ", at) + 8;
+    const uint64_t callFrames = std::stoull(run.out.substr(framesAt));
+    expected += stats(name, name == std::string("LCD_SendToGfxMemory") ? 2 : 1, callFrames,
+                      operations[name]);
+    totalOperations += operations[name];
+    totalFrames += callFrames;
   }
-  const Outcome run = om6211("run script.txt");
-  EXPECT_NE(run.err.find("bad.pbm:4:"), std::string::npos) << run.err;
+  expected += stats("total", 13, frames, totalOperations);
+  EXPECT_EQ(run.out, expected);
+  EXPECT_EQ(totalFrames, frames);
+  EXPECT_GT(totalOperations, 0u);
 }
 
-TEST_F(CliProcessTest, FailingCallsAreReportedAndTheRunGoesOn) {
-  write("script.txt",
-        "LCD_SetIOPropertys \"37Q\" 0 0 0 0 0 0 0 0 0\n"
-        "LCD_SetIOPropertys \"\" 0 0 0 0 0 0 0 0 0\n"
-        "LCD_SetIOPropertys \" 378\" 0 0 0 0 0 0 0 0 0\n"
-        "LCD_IsReadyToReceive\n"
-        "LCD_SetIOPropertys \"278\" 0 0 0 0 0 0 0 0 0\n");
-  const Outcome run = om6211("run script.txt --trace run.trace");
-  EXPECT_EQ(run.status, 1) << "failed calls are not reported as success";
-  EXPECT_NE(run.err.find("script.txt:1: LCD_SetIOPropertys failed: '$37Q' is not a valid integer "
-                         "value"),
-            std::string::npos)
-      << run.err;
-  EXPECT_NE(run.err.find("script.txt:2: LCD_SetIOPropertys failed: '$' is not"), std::string::npos)
-      << run.err;
-  EXPECT_NE(run.err.find("script.txt:3: LCD_SetIOPropertys failed: '$ 378' is not"),
-            std::string::npos)
-      << run.err;
-  EXPECT_EQ(run.err.find("script.txt:5"), std::string::npos);
-  EXPECT_EQ(run.out, "ready 1\n");
-  // The failed calls sent nothing; the last one sent its contrast pair to port 278.
-  const std::string trace = read(file("run.trace"));
-  EXPECT_EQ(trace.find("out 378"), std::string::npos);
-  EXPECT_NE(trace.find("# 5: LCD_SetIOPropertys \"278\""), std::string::npos);
-  EXPECT_NE(trace.find("out 278 0e\nout 27a 03\n"), std::string::npos);
-}
-
-TEST_F(CliProcessTest, SettingsFileComesFromTheHostFolder) {
+TEST_F(CliProcessTest, SettingsFileComesFromTheHostFolderOrTheProgramsOwn) {
+  // Text AND an empty graphics plane leaves the glass blank; XOR (no settings) shows letters.
   fs::create_directories(file("controller/OM6211"));
   write("controller/OM6211/settings.ini", "[init]\nText+GraphicsDisplayMode=AND\n");
-  std::string script = "LCD_SetIOPropertys 378 0 0 0 0 0 0 0 1 255\nLCD_Init\n";
-  script += "LCD_SetOutputAddress 0 5\n";
-  for (int cell = 0; cell < 14; ++cell) script += "LCD_SendToMemory 0x41\n";
-  write("script.txt", script);
-  // Text AND an empty graphics plane leaves the glass blank; XOR would show the letters.
-  const Outcome run = om6211("run script.txt --show");
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out.find("\u2588"), std::string::npos) << run.out;
-  EXPECT_EQ(run.out.find("\u2580"), std::string::npos) << run.out;
+  fs::copy_file(OM6211_CLI, file("om6211"));
+  write("script.txt", configure("378") + "LCD_Init\nLCD_SendToMemory 0x41\n" +
+                          "LCD_SetOutputAddress 13 5\nLCD_SendToMemory 0x41\n");
+  struct Case {
+    std::string arguments;
+    Invocation how;
+    bool lettersShow;
+  };
+  const std::vector<Case> cases = {
+      {"run script.txt --show", {.hostDir = true}, false},
+      {"run script.txt --show", {.program = file("om6211").string()}, false},
+      {"run script.txt --show --host-dir folder", {.program = file("om6211").string()}, true},
+  };
+  fs::create_directories(file("folder"));
+  for (const Case& c : cases) {
+    const Outcome run = om6211(c.arguments, c.how);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const bool lettersShow =
+        run.out.find("\u2588") != std::string::npos || run.out.find("\u2580") != std::string::npos;
+    EXPECT_EQ(lettersShow, c.lettersShow) << c.arguments << "\n" << run.out;
+  }
 }
 
-TEST_F(CliProcessTest, DecodeRefusesAMalformedTraceNamingTheLine) {
-  write("bad.trace", "out 378 0e\n# fine\nout 37a\n");
-  const Outcome decode = om6211("decode bad.trace", false);
-  EXPECT_EQ(decode.status, 2);
-  EXPECT_NE(decode.err.find("bad.trace:3: "), std::string::npos) << decode.err;
-  EXPECT_EQ(decode.out, "");
+TEST_F(CliProcessTest, WhatTheCallsSendIsWhatTheGlassShows) {
+  write("dot.pbm", "P1\n2 2\n1 1\n1 1\n");
+  fs::copy_file(OM6211_TEST_DATA "/tiny.png", file("tiny.png"));
+  const std::string upload = "LCD_Init\nLCD_SendToGfxMemory dot.pbm 0 0 83 47 0\n";
+  write("width42.txt", configure("378", 42) + upload);
+  write("width84.txt", configure("378") + upload);
+  write("port278.txt", configure("278") + upload);
+  write("width84then42.txt", configure("378") + upload + configure("378", 42) +
+                                 "LCD_SendToGfxMemory dot.pbm 0 0 83 47 0\n");
+  using Pixels = std::set<std::pair<int, int>>;
+  struct Case {
+    std::string arguments;
+    Pixels lit;  // every other pixel is clear, or the other way round when inverted
+    bool inverted = false;
+  };
+  // The 2 x 2 dot is centred in the graphics width: at (41, 23) in 84 columns, (20, 23) in 42,
+  // which the driver reads with the row stride 42.
+  const Pixels centred84 = {{41, 23}, {42, 23}, {41, 24}, {42, 24}};
+  const Pixels centred42 = {{20, 23}, {21, 23}, {20, 24}, {21, 24}};
+  const std::vector<Case> cases = {
+      {"run width84.txt", centred84},
+      {"run width42.txt", centred42},
+      // The 42 columns of the second upload cover the left half of the first one's dot.
+      {"run width84then42.txt", {{20, 23}, {21, 23}, {20, 24}, {21, 24}, {42, 23}, {42, 24}}},
+      {"run port278.txt --port virtual:278", centred84},
+      {"run port278.txt", {}},
+      {"image dot.pbm", centred84},
+      {"image dot.pbm --inverted", centred84, true},
+      // 4 x 2, centred at (40, 23): black, white, dark red, transparent black; white, black,
+      // light grey, black at alpha 200.
+      {"image tiny.png", {{40, 23}, {42, 23}, {41, 24}, {43, 24}}},
+  };
+  for (const Case& c : cases) {
+    const GrayImage picture = glass(c.arguments);
+    if (picture.width != 84 || picture.height != 48) continue;
+    for (int y = 0; y < 48; ++y) {
+      for (int x = 0; x < 84; ++x) {
+        EXPECT_EQ(picture.at(x, y) < 140, (c.lit.count({x, y}) != 0) != c.inverted)
+            << c.arguments << " at (" << x << ", " << y << ")";
+      }
+    }
+  }
+}
+
+TEST_F(CliProcessTest, ContrastBacklightAndGridShowInThePicture) {
+  write("dot.pbm", "P1\n2 2\n1 1\n1 1\n");
+  struct Look {
+    int ink, background, gridLine;
+  };
+  // A lit pixel, an unlit one and the grid line beside it, at 4 picture pixels per glass pixel.
+  auto look = [&](const std::string& options) {
+    const GrayImage picture = glass("image dot.pbm " + options, 4);
+    if (picture.width != 4 * 84) return Look{};
+    return Look{picture.at(41 * 4, 23 * 4), picture.at(0, 0), picture.at(3, 0)};
+  };
+  const Look plain = look("");
+  EXPECT_NE(plain.gridLine, plain.background);
+  EXPECT_LT(plain.ink, plain.gridLine);
+  const Look noGrid = look("--no-grid");
+  EXPECT_EQ(noGrid.gridLine, noGrid.background);
+  EXPECT_EQ(noGrid.ink, plain.ink);
+  EXPECT_GT(look("--backlight").background, plain.background);
+  EXPECT_LT(look("--contrast 255").ink, look("--contrast 0").ink);
+}
+
+TEST_F(CliProcessTest, DemoWritesAPictureOfEachScreen) {
+  const Outcome demo = om6211("demo --png-screens screen --scale 2", {.hostDir = true});
+  ASSERT_EQ(demo.status, 0) << demo.err;
+  EXPECT_NE(demo.out.find("\u2588"), std::string::npos) << "the glass is printed";
+  EXPECT_NE(demo.out.find("Picture written to om6211-demo.png"), std::string::npos);
+  EXPECT_EQ(demo.err, "");
+  // Init clears, shows the start-up picture and clears again; the text and the graphic follow.
+  for (const char* name : {"om6211-demo.png", "screen-0001.png", "screen-0005.png"}) {
+    const LoadedImage picture = loadImage(file(name).string());
+    EXPECT_EQ(picture.image.width, 168) << name;
+    EXPECT_EQ(picture.image.height, 96) << name;
+  }
+  EXPECT_FALSE(fs::exists(file("screen-0006.png")));
 }
 
 TEST_F(CliProcessTest, DecodeReportsUnknownCommandsAndAnUnfinishedFrame) {
@@ -215,61 +401,12 @@ TEST_F(CliProcessTest, DecodeReportsUnknownCommandsAndAnUnfinishedFrame) {
     trace += bit == '1' ? "out 37a 02\nout 37a 00\n" : "out 37a 03\nout 37a 01\n";
   }
   write("odd.trace", trace);
-  const Outcome decode = om6211("decode odd.trace", false);
+  const Outcome decode = om6211("decode odd.trace");
   EXPECT_EQ(decode.status, 0) << decode.err;
   EXPECT_EQ(decode.out, "cmd c8\n");
   EXPECT_NE(decode.err.find("1 unknown command(s): c8"), std::string::npos) << decode.err;
   EXPECT_NE(decode.err.find("3 of 9 bits"), std::string::npos) << decode.err;
 }
 
-TEST_F(CliProcessTest, TextReportsCharactersWithoutAGlyph) {
-  const Outcome text = om6211("text 'Árvíz 5\u20ac' --png text.png");
-  EXPECT_EQ(text.status, 0) << text.err;
-  EXPECT_NE(text.err.find("U+20AC"), std::string::npos) << text.err;
-  EXPECT_EQ(pngSize(read(file("text.png"))).first, 336u);
-}
-
-TEST_F(CliProcessTest, ImageCommandShowsAPicture) {
-  write("box.pbm", "P1\n4 4\n1 1 1 1\n1 0 0 1\n1 0 0 1\n1 1 1 1\n");
-  const Outcome image = om6211("image box.pbm --show");
-  ASSERT_EQ(image.status, 0) << image.err;
-  EXPECT_NE(image.out.find("\u2588\u2580\u2580\u2588"), std::string::npos) << image.out;
-}
-
-TEST_F(CliProcessTest, BadArgumentsExitWithStatus2AndHelpWith0) {
-  struct Case {
-    std::string arguments;
-    int status;
-    std::string errorPart;
-  };
-  const std::vector<Case> cases = {
-      {"", 2, "usage"},
-      {"frobnicate", 2, "unknown command 'frobnicate'"},
-      {"run", 2, "'run' takes SCRIPT"},
-      {"run missing.txt", 2, "missing.txt: cannot be read"},
-      {"demo --bogus", 2, "unknown option --bogus"},
-      {"demo --scale 0", 2, "--scale takes a whole number from 1 to 32"},
-      {"demo --png", 2, "--png needs a value"},
-      {"demo --port lpt9", 2, "unknown port back end 'lpt9'"},
-      {"demo --png /nonexistent-folder/x.png", 2, "/nonexistent-folder/x.png"},
-      {"image nothing.png", 2, "nothing.png: cannot be read"},
-      {"info --help", 0, ""},
-      {"run --help", 0, ""},
-      {"--help", 0, ""},
-  };
-  for (const Case& c : cases) {
-    const Outcome outcome = om6211(c.arguments, false);
-    EXPECT_EQ(outcome.status, c.status) << c.arguments << "\n" << outcome.err;
-    EXPECT_NE(outcome.err.find(c.errorPart), std::string::npos) << c.arguments << "\n"
-                                                                << outcome.err;
-  }
-  EXPECT_NE(om6211("text --help", false).out.find("word"), std::string::npos);
-}
-
-TEST_F(CliProcessTest, InfoPrintsTheRecord) {
-  const Outcome info = om6211("info", false);
-  EXPECT_EQ(info.status, 0);
-  EXPECT_EQ(info.out, "info \"Nokia 8310   v1.0   (OM6211)\" 01 01 00 01 00 06 08 06\n");
-}
-
 }  // namespace
+}  // namespace om6211::cli

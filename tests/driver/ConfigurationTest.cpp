@@ -3,7 +3,6 @@
 #include <climits>
 #include <string>
 
-#include "driver/PortText.h"
 #include "support/DriverRig.h"
 
 namespace om6211::testing {
@@ -88,44 +87,17 @@ TEST(Configuration, ContrastCommands) {
   }
 }
 
-TEST(Configuration, AFailedCallChangesAndSendsNothing) {
-  for (const char* bad : {"37Q", "", " 378", "0x378", "$378", "100000000"}) {
-    DriverRig rig;
-    rig.settings.present = true;
-    rig.settings.contents = "[init]\nTextFont=Cyrillic\n";
-    rig.driver.SetIOPropertys("278", someProperties());
-    rig.driver.SetOutputAddress(3, 2);
-    rig.clearTrace();
-    rig.settings.filesAsked.clear();
-    const DriverSettings before = rig.driver.settings();
-
-    EXPECT_THROW(rig.driver.SetIOPropertys(bad, {.busDelay = 9, .textColumns = 3}), ConversionError)
-        << bad;
-    const DriverSettings& after = rig.driver.settings();
-    EXPECT_EQ(after.PortBase, before.PortBase);
-    EXPECT_EQ(after.BusDelay, before.BusDelay);
-    EXPECT_EQ(after.TextColumns, before.TextColumns);
-    EXPECT_EQ(after.BacklightBits, before.BacklightBits);
-    EXPECT_EQ(after.FontName, before.FontName);
-    EXPECT_EQ(after.CursorColumn, 3);
-    EXPECT_TRUE(rig.trace.operations.empty()) << bad;
-    EXPECT_TRUE(rig.settings.filesAsked.empty()) << "no settings file read for " << bad;
-  }
-}
-
-TEST(Configuration, NullPortTextChangesNothing) {
-  DriverRig rig;
-  EXPECT_THROW(rig.driver.SetIOPropertys(nullptr, someProperties()), ConversionError);
-  EXPECT_EQ(rig.driver.settings().PortBase, 0x378u);
-  EXPECT_EQ(rig.driver.settings().TextColumns, 14);
-  EXPECT_TRUE(rig.trace.operations.empty());
-}
-
+// Without the host's folder there is no settings file (the empty name), rather than a file at
+// the root of the drive.
 TEST(Configuration, SettingsFileIsBelowTheHostFolder) {
-  DriverRig rig;
-  rig.configure();
-  ASSERT_EQ(rig.settings.filesAsked.size(), 4u);
-  EXPECT_EQ(rig.settings.filesAsked[0], "/opt/host//controller/OM6211/settings.ini");
+  for (const auto& [folder, file] :
+       {std::pair{"/opt/host/", "/opt/host//controller/OM6211/settings.ini"}, std::pair{"", ""}}) {
+    DriverRig rig;
+    rig.hostFolder.folder = folder;
+    rig.configure();
+    EXPECT_EQ(rig.settings.filesAsked, (std::vector<std::string>{file, file, file, file}))
+        << folder;
+  }
 }
 
 TEST(Configuration, FontAndMixModeComeFromTheSettingsFile) {

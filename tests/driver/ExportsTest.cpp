@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "driver/ExportBinding.h"
@@ -23,107 +25,109 @@ struct ExportRig {
   ExportRig() { exported::usePlatform({&port, &pauses, &settings, &hostFolder}); }
 };
 
-void configure(const char* port) {
-  LCD_SetIOPropertys(port, 0, 0, 14, 6, 84, 48, 0, 0, 0, 0, 0, 0, 0);
+const DriverSettings& settings() {
+  return exported::instance().settings();
 }
-
-TEST(Exports, DriverInfoRecordFillsAll264Bytes) {
-  Om6211DriverInfo info;
-  std::memset(&info, 0xFF, sizeof info);
-  EXPECT_EQ(DLL_GetInfo(&info), &info);
-
-  const char expectedText[] = "Nokia 8310   v1.0   (OM6211)";
-  ASSERT_EQ(sizeof expectedText - 1, 28u);
-  EXPECT_EQ(std::memcmp(info.text, expectedText, 28), 0);
-  for (int i = 28; i < 256; ++i) ASSERT_EQ(info.text[i], 0) << i;
-  EXPECT_EQ(std::vector<uint8_t>(info.constants, info.constants + 8),
-            (std::vector<uint8_t>{1, 1, 0, 1, 0, 6, 8, 6}));
+const FrameMemory& memory() {
+  return exported::instance().frameMemory();
 }
 
 TEST(Exports, LoadStateTouchesNothingUntilCalled) {
-  const DriverSettings& settings = exported::instance().settings();
-  EXPECT_EQ(settings.PortBase, 0x378u);
-  EXPECT_TRUE(settings.FirstInitPending);
+  EXPECT_EQ(settings().PortBase, 0x378u);
+  EXPECT_TRUE(settings().FirstInitPending);
   // Without a bound port back end nothing can reach an I/O port: the call fails and says so.
   LCD_Init();
   EXPECT_EQ(exported::lastFailure(), "no port back end selected");
 }
 
-TEST(Exports, EntryPointsWithoutDisplayWork) {
+TEST(Exports, EntryPointsWithoutDisplay) {
   ExportRig rig;
+  Om6211DriverInfo info;
+  std::memset(&info, 0xFF, sizeof info);
+  EXPECT_EQ(DLL_GetInfo(&info), &info);
+  const std::string text = "Nokia 8310   v1.0   (OM6211)";
+  EXPECT_EQ(std::string(info.text, sizeof info.text), text + std::string(256 - text.size(), '\0'));
+  EXPECT_EQ(std::vector<uint8_t>(info.constants, info.constants + 8),
+            (std::vector<uint8_t>{1, 1, 0, 1, 0, 6, 8, 6}));
   EXPECT_EQ(LCD_IsReadyToReceive(), 1);
-  EXPECT_EQ(LCD_GetCGRAMChar(5), 5);
   EXPECT_EQ(LCD_GetCGRAMChar(200), 200);
-  EXPECT_EQ(LCD_GetCGRAMChar(0xABCD0107), 0x07) << "only the low byte of the slot";
   LCD_SendToController(0xA5);
   LCD_Customize(1, 2, 3, 4, 5);
   EXPECT_TRUE(rig.trace.operations.empty());
-  LCD_Init();
-  EXPECT_EQ(LCD_IsReadyToReceive(), 1);
 }
 
-TEST(Exports, ConversionFailureIsKeptAndChangesNothing) {
-  ExportRig rig;
-  configure("3bc");
-  rig.trace.operations.clear();
-  exported::clearLastFailure();
-  configure("37Q");
-  EXPECT_EQ(exported::lastFailure(), "'$37Q' is not a valid integer value");
-  EXPECT_EQ(exported::instance().settings().PortBase, 0x3BCu);
-  EXPECT_TRUE(rig.trace.operations.empty());
-
-  LCD_SetIOPropertys(nullptr, 0, 0, 3, 3, 3, 3, 0, 0, 0, 0, 0, 0, 0);
-  EXPECT_EQ(exported::instance().settings().TextColumns, 14);
-}
-
+// Narrow arguments travel in whole 32-bit slots; whatever the caller leaves above the low 8 or
+// 16 bits must not count.
 TEST(Exports, SlotsAreReadOnlyInTheirLowBits) {
   ExportRig rig;
-  LCD_SetIOPropertys("378", 0, 0, 14, 6, 84, 48, /*backlight=*/0x12345600, 0xFFFFFFFF,
-                     /*contrastOn=*/0xABCD0001, /*contrastValue=*/0xFFFFFF10, 0xFFFFFFFF,
-                     0xFFFFFFFF, 0xFFFFFFFF);
-  const DriverSettings& settings = exported::instance().settings();
-  EXPECT_EQ(settings.BacklightBits, 0u);
-  EXPECT_TRUE(settings.ContrastOn);
-  EXPECT_EQ(settings.ContrastValue, 0x10);
+  struct Configuration {
+    uint32_t backlight, contrastOn, contrastValue;
+    uint32_t backlightBits;
+    bool contrastOnRead;
+    uint8_t contrastValueRead;
+  };
+  for (const Configuration c :
+       {Configuration{0x12345600, 0xABCD0001, 0xFFFFFF10, 0x00, true, 0x10},
+        Configuration{0xABCD0001, 0x12345600, 0x123456FF, 0xF0, false, 0xFF}}) {
+    LCD_SetIOPropertys("378", 0, 0, 14, 6, 84, 48, c.backlight, 0xFFFFFFFF, c.contrastOn,
+                       c.contrastValue, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF);
+    EXPECT_EQ(settings().BacklightBits, c.backlightBits);
+    EXPECT_EQ(settings().ContrastOn, c.contrastOnRead);
+    EXPECT_EQ(settings().ContrastValue, c.contrastValueRead);
+  }
+  EXPECT_EQ(LCD_GetCGRAMChar(0xABCD0107), 0x07);
 
-  std::vector<uint8_t> bitmap(4032, 0);
-  bitmap[5 + 84 * 5] = 1;
-  LCD_SendToGfxMemory(bitmap.data(), 0xFFFF0005, 0xFFFF0005, 0x00010005, 0x00020005, 0x12345600);
-  EXPECT_EQ(exported::instance().frameMemory().GraphicsLayer[5 * 6], 0x20);
-  EXPECT_EQ(decodeFrames(rig.trace)[2], cmd(0xA6)) << "0x12345600 is not inverted";
+  // Column 5, row 9 of an all-lit bitmap: one page byte packed, the mode from the low byte.
+  std::vector<uint8_t> bitmap(4032, 1);
+  for (const auto& [invertedSlot, mode] :
+       {std::pair{0x12345600u, 0xA6}, std::pair{0xABCD0001u, 0xA7}}) {
+    rig.trace.operations.clear();
+    LCD_SendToGfxMemory(bitmap.data(), 0xFFFF0005, 0xABCD0009, 0x12340005, 0xFFFF0009,
+                        invertedSlot);
+    EXPECT_EQ(decodeFrames(rig.trace).front(), cmd(uint8_t(mode)));
+  }
+  for (int x = 0; x < 84; ++x) {
+    for (int page = 0; page < 6; ++page) {
+      const uint8_t expected = x == 5 && page == 1 ? 0xFF : 0x00;
+      ASSERT_EQ(memory().GraphicsLayer[FrameMemory::layerIndex(x, page)], expected)
+          << x << "," << page;
+    }
+  }
 
   LCD_SetOutputAddress(0, 0);
-  LCD_SendToMemory(0xFFFFFF41);
-  EXPECT_EQ(exported::instance().frameMemory().TextLayer[0], 0x7E);
+  LCD_SendToMemory(0xFFFFFF41);  // 'A'
+  EXPECT_EQ(memory().TextLayer[FrameMemory::layerIndex(0, 0)], 0x7E);
+  EXPECT_EQ(exported::lastFailure(), "");
 }
 
-TEST(Exports, GlyphBlockIsPassedByValue) {
-  ExportRig rig;
-  Om6211GlyphBlock block{};
-  block.bytes[0] = 7;
-  block.bytes[1] = 1;
-  block.bytes[48] = 1;
-  LCD_SetCGRAMChar(block);
-  const auto& glyphs = exported::instance().frameMemory().CustomGlyphs;
-  EXPECT_EQ(glyphs[7 * 6], 0x01);
-  EXPECT_EQ(glyphs[7 * 6 + 5], 0x80);
-}
-
-TEST(Exports, NoExceptionLeavesAnEntryPointWhenThePortIsGone) {
+// With the port gone, every call that reaches it fails: the failure is kept for diagnostics,
+// the text and graphics calls' too, and none leaves the entry point. The next call works again.
+TEST(Exports, PortFailuresOfEveryCallAreKeptNotRaised) {
   ExportRig rig;
   rig.port.failWhen([](uint64_t) { return true; });
-  std::vector<uint8_t> bitmap(4032, 1);
-  configure("378");
-  EXPECT_NE(exported::lastFailure(), "");
-  LCD_Init();
-  LCD_SetOutputAddress(1, 1);
-  LCD_SendToMemory('a');
-  LCD_SendToGfxMemory(bitmap.data(), 0, 0, 83, 47, 1);
-  LCD_CleanUp();
+  const std::vector<uint8_t> bitmap(4032, 1);
+  const std::pair<const char*, std::function<void()>> calls[] = {
+      // The configuration fails at its contrast pair, after taking the one-cell grid.
+      {"LCD_SetIOPropertys",
+       [] { LCD_SetIOPropertys("378", 0, 0, 1, 1, 84, 48, 0, 0, 0, 0, 0, 0, 0); }},
+      {"LCD_Init", [] { LCD_Init(); }},
+      {"LCD_SetOutputAddress", [] { LCD_SetOutputAddress(0, 0); }},
+      {"LCD_SendToMemory", [] { LCD_SendToMemory('a'); }},  // the last cell: refreshes
+      {"LCD_SendToGfxMemory", [&] { LCD_SendToGfxMemory(bitmap.data(), 0, 0, 83, 47, 1); }},
+      {"LCD_CleanUp", [] { LCD_CleanUp(); }},
+  };
+  for (const auto& [name, call] : calls) {
+    exported::clearLastFailure();
+    call();
+    EXPECT_EQ(exported::lastFailure().rfind("injected port failure", 0), 0u) << name;
+  }
   EXPECT_TRUE(rig.trace.operations.empty());
+
   rig.port.stopFailing();
-  LCD_SetOutputAddress(1, 1);
-  EXPECT_EQ(decodeFrames(rig.trace).size(), 3u) << "the next call works again";
+  exported::clearLastFailure();
+  LCD_Init();
+  EXPECT_EQ(exported::lastFailure(), "");
+  EXPECT_FALSE(settings().FirstInitPending) << "the start-up picture was shown at last";
 }
 
 }  // namespace

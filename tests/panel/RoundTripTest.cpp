@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -182,6 +184,58 @@ TEST(RoundTripTest, BacklightAndContrastReachTheGlass) {
   trip.driver.SetIOPropertys("378", {.backlight = true, .contrastOn = true, .contrastValue = 255});
   EXPECT_TRUE(trip.panel.glass().backlight);
   EXPECT_GT(trip.panel.glass().darkness, darkness);
+}
+
+// Pauses that take no time, noting what the glass shows when the first initialisation holds
+// its picture for a second.
+class GlassAtTheLongPause final : public Pauses {
+ public:
+  explicit GlassAtTheLongPause(const VirtualPanel& panel) : panel_(panel) {}
+  void sleep(uint32_t milliseconds) override {
+    if (milliseconds == 1000) shown = panel_.glass().dark;
+  }
+  Picture shown{};
+
+ private:
+  const VirtualPanel& panel_;
+};
+
+// The glass as text, one line per pixel row: '#' dark, '.' clear.
+std::string pictureText(const Picture& picture) {
+  std::string text;
+  for (int y = 0; y < Glass::Height; ++y) {
+    for (int x = 0; x < Glass::Width; ++x) {
+      text += picture[static_cast<std::size_t>(x + y * Glass::Width)] ? '#' : '.';
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+std::string fileText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// The start-up picture on the full display is the committed picture file; a smaller window
+// gets all pixels on instead.
+TEST(RoundTripTest, FirstInitHoldsTheStartUpPictureForASecond) {
+  Picture allOn;
+  allOn.fill(true);
+  const std::pair<IoProperties, std::string> cases[] = {
+      {{}, fileText(OM6211_PANEL_TEST_DATA "/startup-picture.txt")},
+      {{.graphicsWidth = 60, .graphicsHeight = 40}, pictureText(allOn)},
+  };
+  for (const auto& [geometry, expected] : cases) {
+    VirtualPanel panel;
+    GlassAtTheLongPause pauses(panel);
+    testing::InMemorySettings settings;
+    testing::FixedHostFolder folder;
+    Driver driver{Platform{&panel, &pauses, &settings, &folder}};
+    driver.SetIOPropertys("378", geometry);
+    driver.Init();
+    EXPECT_EQ(pictureText(pauses.shown), expected) << geometry.graphicsWidth;
+  }
 }
 
 TEST(RoundTripTest, CleanUpLeavesABlankGlass) {

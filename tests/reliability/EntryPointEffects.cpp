@@ -1,5 +1,6 @@
 #include "reliability/EntryPointEffects.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -94,8 +95,8 @@ std::string forbiddenCursorMove(EntryPoint entryPoint, const DriverSettings& bef
       break;
   }
   if (allowed) return {};
-  return std::string(nameOf(entryPoint)) + " moved the cursor from " + cursorText(from) + " to " +
-         cursorText(to);
+  return std::string(exportedName(entryPoint)) + " moved the cursor from " + cursorText(from) +
+         " to " + cursorText(to);
 }
 
 std::string forbiddenTextChange(EntryPoint entryPoint, const DriverSnapshot& before,
@@ -103,14 +104,16 @@ std::string forbiddenTextChange(EntryPoint entryPoint, const DriverSnapshot& bef
   const auto changed = changedBytes(before.memory.TextLayer, after.memory.TextLayer);
   if (changed.empty()) return {};
   if (entryPoint != EntryPoint::SendToMemory) {
-    return std::string(nameOf(entryPoint)) + " changed the text layer";
+    return std::string(exportedName(entryPoint)) + " changed the text layer";
   }
-  const int32_t firstColumn = before.settings.CursorColumn * 6;
+  std::vector<std::size_t> cell;
+  for (int32_t i = 0; i < 6; ++i) {
+    cell.push_back(
+        FrameMemory::layerIndex(before.settings.CursorColumn * 6 + i, before.settings.CursorRow));
+  }
   for (std::size_t index : changed) {
-    const auto column = static_cast<int32_t>(index / 6);
-    const auto page = static_cast<int32_t>(index % 6);
-    if (page != before.settings.CursorRow || column < firstColumn || column >= firstColumn + 6) {
-      return "SendToMemory changed text layer byte " + std::to_string(index) +
+    if (std::find(cell.begin(), cell.end(), index) == cell.end()) {
+      return "LCD_SendToMemory changed text layer byte " + std::to_string(index) +
              " outside the cell at the cursor " + cursorText(cursorOf(before.settings));
     }
   }
@@ -122,48 +125,18 @@ std::string forbiddenGlyphChange(EntryPoint entryPoint, const DriverSnapshot& be
   const auto changed = changedBytes(before.memory.CustomGlyphs, after.memory.CustomGlyphs);
   if (changed.empty()) return {};
   if (entryPoint != EntryPoint::SetCGRAMChar) {
-    return std::string(nameOf(entryPoint)) + " changed the custom glyphs";
+    return std::string(exportedName(entryPoint)) + " changed the custom glyphs";
   }
   const std::size_t glyph = changed.front() / FrameMemory::CustomGlyphWidth;
   for (std::size_t index : changed) {
     if (index / FrameMemory::CustomGlyphWidth != glyph) {
-      return "SetCGRAMChar changed more than one custom glyph";
+      return "LCD_SetCGRAMChar changed more than one custom glyph";
     }
   }
   return {};
 }
 
 }  // namespace
-
-const char* nameOf(EntryPoint entryPoint) {
-  switch (entryPoint) {
-    case EntryPoint::GetInfo:
-      return "GetInfo";
-    case EntryPoint::SetIOPropertys:
-      return "SetIOPropertys";
-    case EntryPoint::Init:
-      return "Init";
-    case EntryPoint::CleanUp:
-      return "CleanUp";
-    case EntryPoint::IsReadyToReceive:
-      return "IsReadyToReceive";
-    case EntryPoint::SendToController:
-      return "SendToController";
-    case EntryPoint::SendToMemory:
-      return "SendToMemory";
-    case EntryPoint::SendToGfxMemory:
-      return "SendToGfxMemory";
-    case EntryPoint::SetOutputAddress:
-      return "SetOutputAddress";
-    case EntryPoint::SetCGRAMChar:
-      return "SetCGRAMChar";
-    case EntryPoint::GetCGRAMChar:
-      return "GetCGRAMChar";
-    case EntryPoint::Customize:
-      return "Customize";
-  }
-  return "?";
-}
 
 bool sameState(const DriverSnapshot& a, const DriverSnapshot& b) {
   for (const FieldChange& field : fieldChanges(a.settings, b.settings)) {
@@ -193,19 +166,19 @@ std::string forbiddenChange(EntryPoint entryPoint, const DriverSnapshot& before,
                             const DriverSnapshot& after) {
   for (const FieldChange& field : fieldChanges(before.settings, after.settings)) {
     if (field.changed && !owns(entryPoint, field.owner)) {
-      return std::string(nameOf(entryPoint)) + " changed " + field.name;
+      return std::string(exportedName(entryPoint)) + " changed " + field.name;
     }
   }
   if (before.settings.FirstInitPending != after.settings.FirstInitPending &&
       after.settings.FirstInitPending) {
-    return "Init set FirstInitPending again";
+    return "LCD_Init set FirstInitPending again";
   }
   if (auto move = forbiddenCursorMove(entryPoint, before.settings, after.settings); !move.empty()) {
     return move;
   }
   if (entryPoint != EntryPoint::SendToGfxMemory &&
       before.memory.GraphicsLayer != after.memory.GraphicsLayer) {
-    return std::string(nameOf(entryPoint)) + " changed the graphics layer";
+    return std::string(exportedName(entryPoint)) + " changed the graphics layer";
   }
   if (auto text = forbiddenTextChange(entryPoint, before, after); !text.empty()) return text;
   return forbiddenGlyphChange(entryPoint, before, after);

@@ -3,25 +3,9 @@
 #include <string>
 
 #include "driver/Driver.h"
+#include "driver/EntryPoint.h"
 
 namespace om6211::reliability {
-
-enum class EntryPoint {
-  GetInfo,
-  SetIOPropertys,
-  Init,
-  CleanUp,
-  IsReadyToReceive,
-  SendToController,
-  SendToMemory,
-  SendToGfxMemory,
-  SetOutputAddress,
-  SetCGRAMChar,
-  GetCGRAMChar,
-  Customize,
-};
-
-const char* nameOf(EntryPoint entryPoint);
 
 // The driver's whole state at one moment.
 struct DriverSnapshot {

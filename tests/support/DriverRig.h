@@ -18,7 +18,7 @@ class InMemorySettings final : public SettingsLookup {
   std::string lookup(const std::string& file, std::string_view section, std::string_view key,
                      std::string_view fallback) override {
     filesAsked.push_back(file);
-    if (!present) return std::string(fallback);
+    if (!present || file.empty()) return std::string(fallback);
     return lookupIniText(contents, section, key, fallback);
   }
 

@@ -14,6 +14,11 @@ namespace {
 // Longest path Windows hands out (extended-length paths), in characters.
 constexpr DWORD LongestPath = 32768;
 
+// The path comes in the active ANSI code page, which may have two-byte characters.
+bool isAnsiLeadByte(uint8_t byte) {
+  return IsDBCSLeadByte(byte) != FALSE;
+}
+
 }  // namespace
 
 std::string ModuleHostFolder::path() {
@@ -24,7 +29,9 @@ std::string ModuleHostFolder::path() {
     std::vector<char> buffer(size);
     const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
     if (length == 0) return {};
-    if (length < size) return folderOfExecutable(std::string(buffer.data(), length));
+    if (length < size) {
+      return folderOfExecutable(std::string_view(buffer.data(), length), isAnsiLeadByte);
+    }
     if (size > LongestPath) return {};
     size = std::min(size * 2, LongestPath + 1);
   }

@@ -6,6 +6,8 @@ namespace om6211 {
 
 std::string ProfileSettingsLookup::lookup(const std::string& file, std::string_view section,
                                           std::string_view key, std::string_view fallback) {
+  // An empty name is no file; the profile API is not asked what it would make of one.
+  if (file.empty()) return std::string(fallback);
   // The API takes zero-terminated texts; a value longer than the buffer comes back cut to
   // MaxValueLength characters, which is the documented limit.
   const std::string sectionText(section);
