@@ -18,6 +18,8 @@ constexpr const char* SettingsFileBelowHost = "/controller/OM6211/settings.ini";
 
 constexpr const char* SettingsSection = "init";
 constexpr uint8_t BacklightOnBits = 0xF0;
+// The data register between frames without the backlight bits: reset high, pins 4 and 5 high.
+constexpr uint8_t DataRegisterIdle = 0x0E;
 
 // Runs an output operation, handing the message of any failure to `report` instead of the
 // caller: a failed character, refresh or upload is dropped and the host is never told.
@@ -123,6 +125,20 @@ void Driver::ShowFrame(const FrameMemory::Layer& picture, FailureReport report) 
         withController([&](Controller& controller) { scheduler_.refresh(controller, picture); });
       },
       report);
+}
+
+void Driver::SetBacklight(bool on) {
+  settings_.BacklightBits = on ? BacklightOnBits : 0;
+  withController([&](Controller& controller) {
+    controller.link().writeDataRegister(
+        static_cast<uint8_t>(settings_.BacklightBits + DataRegisterIdle));
+  });
+}
+
+void Driver::SetContrast(uint8_t contrastValue) {
+  withController([&](Controller& controller) { controller.sendContrast(true, contrastValue); });
+  settings_.ContrastOn = true;
+  settings_.ContrastValue = contrastValue;
 }
 
 void Driver::SetCGRAMChar(const CustomGlyphBlock& block) {

@@ -48,6 +48,10 @@ class Driver {
   // Shows `picture` (layer layout) as the whole frame, leaving both layers as they are: for
   // faces that compose their own frames. Absorbs every failure, like the output operations.
   void ShowFrame(const FrameMemory::Layer& picture, FailureReport report = nullptr) noexcept;
+  // Switches the backlight at once: the data register is written with the new backlight bits.
+  void SetBacklight(bool on);
+  // Sends `contrastValue` with the contrast switched on, and keeps it for the next init.
+  void SetContrast(uint8_t contrastValue);
 
   // How every refresh (a completed text screen, a graphics upload, ShowFrame) reaches the
   // display. The configuration call replaces it with the settings file's choice, so a face

@@ -58,19 +58,15 @@ int pngHeight(const PngStyle& style) {
   return Glass::Height * style.scale;
 }
 
-std::optional<std::string> writePng(const Glass& glass, const PngStyle& style,
-                                    const std::string& path) {
+std::optional<std::string> writePng(const Glass& glass, const PngStyle& style, std::FILE* file,
+                                    const std::string& name) {
   if (style.scale < 1) return "the scale must be at least 1";
   const std::vector<uint8_t> image = render(glass, style);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return path + ": " + std::strerror(errno);
-
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
   if (info == nullptr) {
     png_destroy_write_struct(&png, nullptr);
-    std::fclose(file);
-    return path + ": out of memory";
+    return name + ": out of memory";
   }
   std::vector<png_bytep> rows;
   const std::size_t stride = static_cast<std::size_t>(pngWidth(style)) * 3;
@@ -80,8 +76,7 @@ std::optional<std::string> writePng(const Glass& glass, const PngStyle& style,
   // libpng reports its errors by longjmp; nothing with a destructor is created below.
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return path + ": the PNG could not be written";
+    return name + ": the PNG could not be written";
   }
   png_init_io(png, file);
   png_set_IHDR(png, info, static_cast<png_uint_32>(pngWidth(style)),
@@ -91,8 +86,18 @@ std::optional<std::string> writePng(const Glass& glass, const PngStyle& style,
   png_write_image(png, rows.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  if (std::fclose(file) != 0) return path + ": " + std::strerror(errno);
+  if (std::fflush(file) != 0) return name + ": " + std::strerror(errno);
   return std::nullopt;
+}
+
+std::optional<std::string> writePng(const Glass& glass, const PngStyle& style,
+                                    const std::string& path) {
+  if (style.scale < 1) return "the scale must be at least 1";
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return path + ": " + std::strerror(errno);
+  auto problem = writePng(glass, style, file, path);
+  if (std::fclose(file) != 0 && !problem) return path + ": " + std::strerror(errno);
+  return problem;
 }
 
 }  // namespace om6211::panel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -22,5 +23,9 @@ int pngHeight(const PngStyle& style);
 // yellow-green one with it on, dark pixels shaded by the contrast. Returns the problem, if any.
 std::optional<std::string> writePng(const Glass& glass, const PngStyle& style,
                                     const std::string& path);
+// The same into an open file, from where it stands; the file is flushed, not closed. `name`
+// is used in messages.
+std::optional<std::string> writePng(const Glass& glass, const PngStyle& style, std::FILE* file,
+                                    const std::string& name);
 
 }  // namespace om6211::panel

@@ -253,6 +253,12 @@ TEST_F(CliProcessTest, ScriptRunsEveryCommandAndCountsWhatEachCost) {
   EXPECT_NE(decode.out.find("cmd a7\n"), std::string::npos);
   const auto frames = static_cast<uint64_t>(std::count(decode.out.begin(), decode.out.end(), '\n'));
 
+  // For programs, the glass as 48 lines of 84 pixels.
+  const Outcome pixels = om6211("decode run.trace --pixels");
+  ASSERT_EQ(pixels.status, 0) << pixels.err;
+  EXPECT_EQ(pixels.out.size(), 48u * 85u);
+  EXPECT_EQ(pixels.out.find_first_not_of("#.\n"), std::string::npos);
+
   // --stats: calls as written, port operations as the trace shows them, frames as decoded.
   std::map<std::string, uint64_t> operations = operationsPerEntryPoint(trace);
   std::string expected =

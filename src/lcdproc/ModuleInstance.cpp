@@ -1,0 +1,180 @@
+#include "lcdproc/ModuleInstance.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+#include <unistd.h>
+
+#include "panel/PngWriter.h"
+
+namespace om6211::lcdd {
+namespace {
+
+constexpr int ContrastLevels = 31;  // the highest controller level
+constexpr int ContrastLevelStep = 8;
+
+std::FILE* openForWriting(const std::string& path, const char* what) {
+  if (path.empty()) return nullptr;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    throw std::runtime_error(std::string("cannot write the ") + what + " " + path + ": " +
+                             std::strerror(errno));
+  }
+  return file;
+}
+
+std::string describe(const PortSelection& port) {
+  char base[8];
+  std::snprintf(base, sizeof base, "%x", port.base);
+  switch (port.kind) {
+    case PortSelection::Kind::Virtual:
+      return std::string("the virtual panel at ") + base;
+    case PortSelection::Kind::Direct:
+      return std::string("direct I/O at ") + base;
+    case PortSelection::Kind::Ppdev:
+      break;
+  }
+  return port.device;
+}
+
+// The selection as the hardware back ends take it: "ppdev:/dev/parport0", "direct:378".
+std::string hardwareSelection(const PortSelection& port) {
+  if (port.kind == PortSelection::Kind::Ppdev) return "ppdev:" + port.device;
+  char selection[16];
+  std::snprintf(selection, sizeof selection, "direct:%x", port.base);
+  return selection;
+}
+
+// A frame the port failed to take is dropped (the next flush sends the picture again); LCDd's
+// log says why.
+void reportFailure(const char* message) noexcept {
+  std::fprintf(stderr, "om6211: %s\n", message);
+}
+
+}  // namespace
+
+uint8_t contrastValueOfPromille(int promille) {
+  const int level = (std::clamp(promille, 0, 1000) * ContrastLevels + 500) / 1000;
+  return static_cast<uint8_t>(level * ContrastLevelStep);
+}
+
+int promilleOfContrastValue(uint8_t value) {
+  const int level = value / ContrastLevelStep;
+  return (level * 1000 + ContrastLevels / 2) / ContrastLevels;
+}
+
+void ModuleInstance::ModulePauses::sleep(uint32_t milliseconds) {
+  if (trace_ != nullptr) trace_->append({PortOperation::Kind::Sleep, milliseconds, 0});
+  if (wait_) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+std::string ModuleInstance::ConfigFont::lookup(const std::string&, std::string_view,
+                                               std::string_view key, std::string_view fallback) {
+  if (key == "TextFont") return font_ == GlyphVariant::Cyrillic ? "Cyrillic" : "Default";
+  return std::string(fallback);
+}
+
+ModuleInstance::ModuleInstance(const ModuleConfig& config)
+    : config_(config),
+      traceFile_(openForWriting(config.trace, "trace")),
+      pngFile_(openForWriting(config.png, "picture")),
+      pauses_(nullptr, config.port.kind != PortSelection::Kind::Virtual),
+      font_(config.font),
+      driver_(Platform{nullptr, &pauses_, &font_, &hostFolder_}),
+      composer_(config.font, config.charMap),
+      backlight_(config.backlight),
+      contrastPromille_(promilleOfContrastValue(contrastValueOfPromille(config.contrastPromille))),
+      info_("om6211: 84 x 48 graphic display (OM6211 controller), 14 x 6 cells of 6 x 8, on " +
+            describe(config.port)) {
+  if (traceFile_) {
+    trace_.emplace(traceFile_.get(), config.trace);
+    pauses_ = ModulePauses(&*trace_, config.port.kind != PortSelection::Kind::Virtual);
+  }
+  uint32_t driverBase = config.port.base;
+  if (config.port.kind == PortSelection::Kind::Virtual) {
+    port_ = &panel_.emplace(config.port.base);
+  } else {
+    // Raises PortOpenError, whose message names the fix, when the port cannot be had.
+    const std::string selection = hardwareSelection(config.port);
+    driverBase = defaultPortBase(selection);
+    hardware_ = openHardwarePort(selection, driverBase);
+    port_ = hardware_.get();
+  }
+  if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
+  driver_.usePlatform(Platform{port_, &pauses_, &font_, &hostFolder_});
+
+  IoProperties properties;
+  properties.addressDelay = config.addressDelay;
+  properties.busDelay = config.busDelay;
+  properties.backlight = config.backlight;
+  properties.contrastOn = true;
+  properties.contrastValue = contrastValueOfPromille(config.contrastPromille);
+  char portText[8];
+  std::snprintf(portText, sizeof portText, "%x", driverBase);
+  driver_.SetIOPropertys(portText, properties);
+  // LCDd flushes its whole frame 8 times a second: only what changed goes on the wire.
+  driver_.setRefreshPolicy({RefreshMode::Changed, config.fullRefreshEvery});
+  driver_.Init();
+  writeTrace();
+}
+
+ModuleInstance::~ModuleInstance() {
+  try {
+    driver_.CleanUp();
+  } catch (...) {
+    // The display is left as it is; the port is released all the same.
+  }
+  writeTrace();
+}
+
+void ModuleInstance::writeTrace() {
+  if (trace_ && !trace_->flush()) {
+    std::fprintf(stderr, "om6211: %s\n", trace_->problem().c_str());
+  }
+}
+
+void ModuleInstance::flush() {
+  driver_.ShowFrame(composer_.picture(), reportFailure);
+  writeTrace();
+  if (!pngFile_ || !panel_) return;
+  const panel::Glass glass = panel_->glass();
+  if (pictured_ && pictured_->dark == glass.dark && pictured_->backlight == glass.backlight &&
+      pictured_->darkness == glass.darkness) {
+    return;
+  }
+  pictured_ = glass;
+  // The file was opened at init (LCDd may run as another user since): rewrite it in place.
+  std::rewind(pngFile_.get());
+  if (auto problem = panel::writePng(glass, panel::PngStyle{}, pngFile_.get(), config_.png)) {
+    std::fprintf(stderr, "om6211: %s\n", problem->c_str());
+  }
+  const long length = std::ftell(pngFile_.get());
+  if (length > 0 && ::ftruncate(::fileno(pngFile_.get()), length) != 0) {
+    std::fprintf(stderr, "om6211: %s: %s\n", config_.png.c_str(), std::strerror(errno));
+  }
+}
+
+void ModuleInstance::backlight(bool on) {
+  if (on == backlight_) return;
+  backlight_ = on;
+  driver_.SetBacklight(on);
+  writeTrace();
+}
+
+void ModuleInstance::setContrast(int promille) {
+  const uint8_t value = contrastValueOfPromille(promille);
+  driver_.SetContrast(value);
+  contrastPromille_ = promilleOfContrastValue(value);
+  writeTrace();
+}
+
+std::optional<panel::Glass> ModuleInstance::glass() const {
+  if (!panel_) return std::nullopt;
+  return panel_->glass();
+}
+
+}  // namespace om6211::lcdd

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/TraceWriter.h"
+#include "cli/TracingPort.h"
+#include "driver/Driver.h"
+#include "lcdproc/ModuleConfig.h"
+#include "lcdproc/PictureComposer.h"
+#include "panel/VirtualPanel.h"
+#include "platform/linux/HardwarePort.h"
+
+namespace om6211::lcdd {
+
+// One loaded section of LCDd: its own driver core, port, trace and picture. Built by `init`,
+// destroyed by `close`; the module functions are thin calls into it.
+class ModuleInstance {
+ public:
+  // Opens the files and the port and powers the display up; raises std::runtime_error (the
+  // message says what failed) when any of it cannot be done.
+  explicit ModuleInstance(const ModuleConfig& config);
+  // Runs the clean-up sequence, writes the trace out and releases files and port.
+  ~ModuleInstance();
+  ModuleInstance(const ModuleInstance&) = delete;
+  ModuleInstance& operator=(const ModuleInstance&) = delete;
+
+  PictureComposer& composer() { return composer_; }
+  // Hands the composed picture to the driver, then brings the trace and the picture file up
+  // to date.
+  void flush();
+  void backlight(bool on);
+  void setContrast(int promille);
+  int contrast() const { return contrastPromille_; }
+  const char* info() const { return info_.c_str(); }
+  // The glass of the virtual panel; none on hardware.
+  std::optional<panel::Glass> glass() const;
+
+ private:
+  // The pauses of the port: recorded in the trace if there is one, waited out on hardware.
+  class ModulePauses final : public Pauses {
+   public:
+    ModulePauses(cli::TraceWriter* trace, bool wait) : trace_(trace), wait_(wait) {}
+    void sleep(uint32_t milliseconds) override;
+
+   private:
+    cli::TraceWriter* trace_;
+    bool wait_;
+  };
+  // The driver's settings lookup: answers the text font from the configuration.
+  class ConfigFont final : public SettingsLookup {
+   public:
+    explicit ConfigFont(GlyphVariant font) : font_(font) {}
+    std::string lookup(const std::string&, std::string_view, std::string_view key,
+                       std::string_view fallback) override;
+
+   private:
+    GlyphVariant font_;
+  };
+  class NoHostFolder final : public HostFolder {
+   public:
+    std::string path() override { return {}; }
+  };
+  struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  using File = std::unique_ptr<std::FILE, FileCloser>;
+
+  void writeTrace();
+
+  ModuleConfig config_;
+  File traceFile_;
+  File pngFile_;
+  std::optional<cli::TraceWriter> trace_;
+  std::optional<panel::VirtualPanel> panel_;
+  std::unique_ptr<HardwarePort> hardware_;
+  std::optional<cli::TracingPort> tracingPort_;
+  PortIo* port_ = nullptr;
+  ModulePauses pauses_;
+  ConfigFont font_;
+  NoHostFolder hostFolder_;
+  Driver driver_;
+  PictureComposer composer_;
+  bool backlight_;
+  int contrastPromille_;
+  std::optional<panel::Glass> pictured_;  // the glass last written to the picture file
+  std::string info_;
+};
+
+// Contrast as LCDd gives it (promille) and as the controller takes it (the configuration
+// byte, whose top five bits are the level: 0-31).
+uint8_t contrastValueOfPromille(int promille);
+int promilleOfContrastValue(uint8_t value);
+
+}  // namespace om6211::lcdd
