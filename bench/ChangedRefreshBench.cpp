@@ -10,29 +10,12 @@
 
 #include "driver/Driver.h"
 #include "panel/VirtualPanel.h"
+#include "support/QuietPlatform.h"
 #include "support/RefreshFloor.h"
 
 namespace {
 
 using namespace om6211;
-
-class SilentPauses final : public Pauses {
- public:
-  void sleep(uint32_t) override {}
-};
-
-class NoSettings final : public SettingsLookup {
- public:
-  std::string lookup(const std::string&, std::string_view, std::string_view,
-                     std::string_view fallback) override {
-    return std::string(fallback);
-  }
-};
-
-class NoFolder final : public HostFolder {
- public:
-  std::string path() override { return {}; }
-};
 
 // Follows the controller's address through the frames the panel takes.
 class AddressWatch final : public panel::PanelObserver {

@@ -10,28 +10,11 @@
 #include "driver/Driver.h"
 #include "panel/VirtualPanel.h"
 #include "platform/IniFileLookup.h"
+#include "support/QuietPlatform.h"
 
 namespace {
 
 using namespace om6211;
-
-class SilentPauses final : public Pauses {
- public:
-  void sleep(uint32_t) override {}
-};
-
-class NoSettings final : public SettingsLookup {
- public:
-  std::string lookup(const std::string&, std::string_view, std::string_view,
-                     std::string_view fallback) override {
-    return std::string(fallback);
-  }
-};
-
-class NoFolder final : public HostFolder {
- public:
-  std::string path() override { return {}; }
-};
 
 std::array<uint8_t, 84 * 48> checkerboard() {
   std::array<uint8_t, 84 * 48> bitmap{};

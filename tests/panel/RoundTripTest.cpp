@@ -15,14 +15,10 @@
 #include "panel/TerminalPicture.h"
 #include "panel/VirtualPanel.h"
 #include "support/DriverRig.h"
+#include "support/QuietPlatform.h"
 
 namespace om6211::panel {
 namespace {
-
-class SilentPauses final : public Pauses {
- public:
-  void sleep(uint32_t) override {}
-};
 
 using Picture = std::array<bool, Glass::Width * Glass::Height>;
 

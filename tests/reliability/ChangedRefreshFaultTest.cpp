@@ -13,6 +13,7 @@
 
 #include "panel/PanelController.h"
 #include "support/DriverRig.h"
+#include "support/QuietPlatform.h"
 
 namespace om6211::reliability {
 namespace {
@@ -61,11 +62,6 @@ class FramedPanelPort final : public PortIo {
   uint8_t lastControl_ = 0;
   int bits_ = 0;
   uint16_t shift_ = 0;
-};
-
-class SilentPauses final : public Pauses {
- public:
-  void sleep(uint32_t) override {}
 };
 
 struct Call {

@@ -16,15 +16,11 @@
 
 #include "panel/VirtualPanel.h"
 #include "support/DriverRig.h"
+#include "support/QuietPlatform.h"
 #include "support/RefreshFloor.h"
 
 namespace om6211::testing {
 namespace {
-
-class SilentPauses final : public Pauses {
- public:
-  void sleep(uint32_t) override {}
-};
 
 // A driver on a virtual panel, keeping the frames the panel took during the last call.
 struct PanelRig final : panel::PanelObserver {
