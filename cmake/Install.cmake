@@ -31,8 +31,8 @@ if(TARGET om6211_cli)
   install(FILES ${man_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
-if(TARGET om6211_lcdproc)
-  install(TARGETS om6211_lcdproc LIBRARY DESTINATION ${OM6211_INSTALL_LCDPROCDIR})
+if(TARGET om6211_lcdd)
+  install(TARGETS om6211_lcdd LIBRARY DESTINATION ${OM6211_INSTALL_LCDPROCDIR})
 endif()
 
 if(NOT WIN32)
