@@ -6,6 +6,7 @@
 #include "driver/RefreshSetting.h"
 #include "render/DisplayRefresh.h"
 #include "render/GraphicsUpload.h"
+#include "render/TextCursor.h"
 
 namespace om6211 {
 namespace {
@@ -78,7 +79,15 @@ void Driver::SetIOPropertys(const char* portText, const IoProperties& properties
 }
 
 void Driver::Init() {
-  withController([](Controller& controller) { controller.Init(); });
+  // The start-up picture is shown once after loading; the built-in one needs the whole display.
+  StartupPicture picture = StartupPicture::None;
+  if (settings_.FirstInitPending) {
+    const bool wholeDisplay = settings_.GraphicsWidth == DriverSettings::MaxGraphicsWidth &&
+                              settings_.GraphicsHeight == DriverSettings::MaxGraphicsHeight;
+    picture = wholeDisplay ? StartupPicture::Splash : StartupPicture::AllPixelsOn;
+  }
+  withController([&](Controller& controller) { controller.Init(picture); });
+  settings_.FirstInitPending = false;
 }
 
 void Driver::CleanUp() {
@@ -89,9 +98,9 @@ void Driver::CleanUp() {
 void Driver::SetOutputAddress(int32_t column, int32_t row) {
   withController([&](Controller& controller) {
     if (scheduler_.policy().mode == RefreshMode::Changed) {
-      controller.placeCursor(column, row);
+      placeCursor(column, row, settings_);
     } else {
-      controller.SetOutputAddress(column, row);
+      om6211::SetOutputAddress(column, row, controller, settings_);
     }
   });
 }
@@ -100,7 +109,7 @@ void Driver::SendToMemory(uint8_t code, FailureReport report) noexcept {
   absorbingFailures(
       [&] {
         withController([&](Controller& controller) {
-          om6211::SendToMemory(code, controller, memory_, scheduler_);
+          om6211::SendToMemory(code, controller, settings_, memory_, scheduler_);
         });
       },
       report);
@@ -111,7 +120,7 @@ void Driver::SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, ui
   absorbingFailures(
       [&] {
         withController([&](Controller& controller) {
-          om6211::SendToGfxMemory(bitmap, x1, y1, x2, y2, inverted, controller, memory_,
+          om6211::SendToGfxMemory(bitmap, x1, y1, x2, y2, inverted, controller, settings_, memory_,
                                   scheduler_);
         });
       },
@@ -122,7 +131,8 @@ void Driver::ShowFrame(const FrameMemory::Layer& picture, FailureReport report) 
   // A failed frame is dropped; the next one sends the picture again.
   absorbingFailures(
       [&] {
-        withController([&](Controller& controller) { scheduler_.refresh(controller, picture); });
+        withController(
+            [&](Controller& controller) { scheduler_.refresh(controller, settings_, picture); });
       },
       report);
 }

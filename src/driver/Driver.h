@@ -74,7 +74,10 @@ class Driver {
   void withController(Work&& work) {
     SerialLink link(*platform_.port,
                     {settings_.PortBase, static_cast<uint8_t>(settings_.BacklightBits)}, &shadow_);
-    Controller controller(link, *platform_.pauses, settings_, shadow_);
+    Controller controller(
+        link, *platform_.pauses,
+        {settings_.BusDelay, settings_.AddressDelay, settings_.ContrastOn, settings_.ContrastValue},
+        shadow_);
     try {
       work(controller);
     } catch (...) {

@@ -23,10 +23,10 @@ void Controller::play(std::span<const SequenceStep> steps) {
         command(static_cast<uint8_t>(step.value));
         break;
       case SequenceStep::Kind::ContrastPair:
-        sendContrast(settings_->ContrastOn, settings_->ContrastValue);
+        sendContrast(settings_.contrastOn, settings_.contrastValue);
         break;
       case SequenceStep::Kind::ClearRam:
-        for (int i = 0; i < DisplayRamBytes; ++i) link_->SendData(0x00, settings_->BusDelay);
+        for (int i = 0; i < DisplayRamBytes; ++i) link_->SendData(0x00, settings_.busDelay);
         break;
     }
   }
@@ -37,49 +37,32 @@ void Controller::sendContrast(bool contrastOn, uint8_t contrastValue) {
   command(command::contrastLevel(contrastOn ? contrastValue : 0));
 }
 
-void Controller::Init() {
+void Controller::Init(StartupPicture picture) {
   play(sequence::PowerUp);
-  if (!settings_->FirstInitPending) return;
-  if (settings_->GraphicsWidth == DriverSettings::MaxGraphicsWidth &&
-      settings_->GraphicsHeight == DriverSettings::MaxGraphicsHeight) {
+  if (picture == StartupPicture::None) return;
+  if (picture == StartupPicture::Splash) {
     ShowSplash();
   } else {
     command(sequence::AllPixelsOn);
   }
   play(sequence::AfterStartupPicture);
-  settings_->FirstInitPending = false;
 }
 
 void Controller::ShowSplash() {
   command(command::pageAddress(0));
   command(command::columnHigh(0));
   command(command::columnLow(0));
-  for (uint8_t pageByte : SplashImage) link_->SendData(pageByte, settings_->BusDelay);
+  for (uint8_t pageByte : SplashImage) link_->SendData(pageByte, settings_.busDelay);
 }
 
 void Controller::CleanUp() {
   play(sequence::ShutDown);
 }
 
-bool Controller::onGrid(int32_t column, int32_t row) const {
-  return column >= 0 && row >= 0 && column <= settings_->TextColumns - 1 &&
-         row <= settings_->TextRows - 1;
-}
-
-void Controller::placeCursor(int32_t column, int32_t row) {
-  if (!onGrid(column, row)) return;
-  settings_->CursorColumn = column;
-  settings_->CursorRow = row;
-}
-
-void Controller::SetOutputAddress(int32_t column, int32_t row) {
-  if (!onGrid(column, row)) return;
-  const int32_t pixelColumn = column * 6;
-  link_->SendCommand(command::pageAddress(row), settings_->AddressDelay);
-  link_->SendCommand(command::columnHigh(pixelColumn), settings_->AddressDelay);
-  link_->SendCommand(command::columnLow(pixelColumn), settings_->AddressDelay);
-  settings_->CursorColumn = column;
-  settings_->CursorRow = row;
+void Controller::setAddress(int32_t page, int32_t pixelColumn) {
+  link_->SendCommand(command::pageAddress(page), settings_.addressDelay);
+  link_->SendCommand(command::columnHigh(pixelColumn), settings_.addressDelay);
+  link_->SendCommand(command::columnLow(pixelColumn), settings_.addressDelay);
 }
 
 }  // namespace om6211

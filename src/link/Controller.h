@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <span>
 
-#include "driver/DriverSettings.h"
 #include "link/ControllerSequences.h"
 #include "link/ControllerShadow.h"
 #include "link/SerialLink.h"
@@ -11,37 +10,47 @@
 
 namespace om6211 {
 
+// What the controller's sequences need of the configuration.
+struct ControllerSettings {
+  int32_t busDelay = 0;      // delay count of every serial byte but the addressing commands
+  int32_t addressDelay = 0;  // delay count of the addressing commands
+  bool contrastOn = false;
+  uint8_t contrastValue = 0;
+};
+
+// The picture shown once, on the first power-up after loading.
+enum class StartupPicture : uint8_t {
+  None,         // not the first power-up
+  Splash,       // the built-in picture, which needs the whole display
+  AllPixelsOn,  // every pixel lit, for a smaller configured display
+};
+
 // The display controller at the level of its command sequences: power-up with the one-time
-// start-up picture, shut-down, and moving the text cursor with the controller's address.
+// start-up picture, shut-down, contrast and the controller's RAM address.
 class Controller {
  public:
-  constexpr Controller(SerialLink& link, Pauses& pauses, DriverSettings& settings,
+  constexpr Controller(SerialLink& link, Pauses& pauses, ControllerSettings settings,
                        const ControllerShadow& shadow)
-      : link_(&link), pauses_(&pauses), settings_(&settings), shadow_(&shadow) {}
+      : link_(&link), pauses_(&pauses), settings_(settings), shadow_(&shadow) {}
 
-  void Init();
+  void Init(StartupPicture picture);
   void CleanUp();
-  // Moves the cursor to text cell (column, row); a cell off the grid is ignored.
-  void SetOutputAddress(int32_t column, int32_t row);
-  // Moves only the cursor, sending nothing; a cell off the grid is ignored.
-  void placeCursor(int32_t column, int32_t row);
+  // Points the controller's RAM address at `pixelColumn` of `page`.
+  void setAddress(int32_t page, int32_t pixelColumn);
   void ShowSplash();
   void sendContrast(bool contrastOn, uint8_t contrastValue);
 
   SerialLink& link() { return *link_; }
-  DriverSettings& settings() { return *settings_; }
-  const DriverSettings& settings() const { return *settings_; }
   // What is known of the controller, as the frames sent so far established it.
   const ControllerShadow& shadow() const { return *shadow_; }
 
  private:
   void play(std::span<const SequenceStep> steps);
-  void command(uint8_t value) { link_->SendCommand(value, settings_->BusDelay); }
-  bool onGrid(int32_t column, int32_t row) const;
+  void command(uint8_t value) { link_->SendCommand(value, settings_.busDelay); }
 
   SerialLink* link_;
   Pauses* pauses_;
-  DriverSettings* settings_;
+  ControllerSettings settings_;
   const ControllerShadow* shadow_;
 };
 

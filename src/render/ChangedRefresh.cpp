@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "link/ControllerCommands.h"
+#include "render/TextCursor.h"
 
 namespace om6211 {
 namespace {
@@ -49,12 +50,12 @@ struct Route {
 
 class Planner {
  public:
-  Planner(Controller& controller, const FrameMemory::Layer& frame)
+  Planner(Controller& controller, const DriverSettings& settings, const FrameMemory::Layer& frame)
       : link_(controller.link()),
         frame_(frame),
-        delay_(controller.settings().BusDelay),
-        pages_(controller.settings().TextRows),
-        columns_(controller.settings().GraphicsWidth),
+        delay_(settings.BusDelay),
+        pages_(settings.TextRows),
+        columns_(settings.GraphicsWidth),
         at_{controller.shadow().page(), controller.shadow().column()} {}
 
   // A move never costs more than 3 frames (a page and a column), so a cheaper route sends at
@@ -120,11 +121,11 @@ class Planner {
 
 }  // namespace
 
-void RefreshChanged(Controller& controller, const FrameMemory::Layer& frame) {
+void RefreshChanged(Controller& controller, DriverSettings& settings,
+                    const FrameMemory::Layer& frame) {
   // Planned against what was known at the start: the shadow follows the frames as they go.
   const ControllerShadow known = controller.shadow();
-  Planner planner(controller, frame);
-  const DriverSettings& settings = controller.settings();
+  Planner planner(controller, settings, frame);
   for (int page = 0; page < settings.TextRows; ++page) {
     for (int column = 0; column < settings.GraphicsWidth; ++column) {
       if (known.byteAt(page, column) != frame[FrameMemory::layerIndex(column, page)]) {
@@ -132,7 +133,7 @@ void RefreshChanged(Controller& controller, const FrameMemory::Layer& frame) {
       }
     }
   }
-  controller.placeCursor(0, 0);
+  placeCursor(0, 0, settings);
 }
 
 }  // namespace om6211

@@ -2,6 +2,7 @@
 
 #include "link/ControllerCommands.h"
 #include "render/MixMode.h"
+#include "render/TextCursor.h"
 
 namespace om6211 {
 
@@ -14,9 +15,9 @@ FrameMemory::Layer combinedLayers(const FrameMemory& memory, std::string_view mi
   return frame;
 }
 
-void RefreshDisplay(Controller& controller, const FrameMemory::Layer& frame) {
-  controller.SetOutputAddress(0, 0);
-  const DriverSettings& settings = controller.settings();
+void RefreshDisplay(Controller& controller, DriverSettings& settings,
+                    const FrameMemory::Layer& frame) {
+  SetOutputAddress(0, 0, controller, settings);
   SerialLink& link = controller.link();
   const int32_t delay = settings.BusDelay;
   for (int32_t page = 0; page < settings.TextRows; ++page) {

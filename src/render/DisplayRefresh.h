@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "driver/DriverSettings.h"
 #include "link/Controller.h"
 #include "render/FrameMemory.h"
 
@@ -12,6 +13,7 @@ FrameMemory::Layer combinedLayers(const FrameMemory& memory, std::string_view mi
 
 // Streams `frame` to the display: TextRows pages of GraphicsWidth bytes, each page preceded by
 // its address. Leaves the text cursor at (0, 0).
-void RefreshDisplay(Controller& controller, const FrameMemory::Layer& frame);
+void RefreshDisplay(Controller& controller, DriverSettings& settings,
+                    const FrameMemory::Layer& frame);
 
 }  // namespace om6211

@@ -24,14 +24,13 @@ uint8_t packPageByte(const std::array<uint8_t, HostBitmapBytes>& bitmap, int32_t
 }  // namespace
 
 void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2,
-                     bool inverted, Controller& controller, FrameMemory& memory,
-                     RefreshScheduler& scheduler) {
+                     bool inverted, Controller& controller, DriverSettings& settings,
+                     FrameMemory& memory, RefreshScheduler& scheduler) {
   if (bitmap == nullptr) return;
   std::array<uint8_t, HostBitmapBytes> copy;
   std::copy_n(bitmap, copy.size(), copy.begin());
 
-  const DriverSettings& settings = controller.settings();
-  scheduler.setDisplayMode(controller, inverted);
+  scheduler.setDisplayMode(controller, settings, inverted);
 
   constexpr int32_t PageHeight = DriverSettings::PageHeight;
   const int32_t lastColumn = std::min<int32_t>(x2, LastLayerColumn);
@@ -45,7 +44,7 @@ void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x
           packPageByte(copy, settings.GraphicsWidth, x, row);
     }
   }
-  scheduler.refresh(controller, combinedLayers(memory, settings.MixMode));
+  scheduler.refresh(controller, settings, combinedLayers(memory, settings.MixMode));
 }
 
 }  // namespace om6211

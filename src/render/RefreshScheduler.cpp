@@ -11,27 +11,29 @@ void RefreshScheduler::setPolicy(const RefreshPolicy& policy) {
   changedSinceFull_ = 0;
 }
 
-bool RefreshScheduler::fullRefreshDue(const Controller& controller) const {
+bool RefreshScheduler::fullRefreshDue(const Controller& controller,
+                                      const DriverSettings& settings) const {
   if (policy_.mode == RefreshMode::Full) return true;
-  const DriverSettings& settings = controller.settings();
   if (!controller.shadow().knowsRegion(settings.TextRows, settings.GraphicsWidth)) return true;
   return policy_.fullRefreshEvery != 0 && changedSinceFull_ + 1 >= policy_.fullRefreshEvery;
 }
 
-void RefreshScheduler::refresh(Controller& controller, const FrameMemory::Layer& frame) {
-  if (fullRefreshDue(controller)) {
+void RefreshScheduler::refresh(Controller& controller, DriverSettings& settings,
+                               const FrameMemory::Layer& frame) {
+  if (fullRefreshDue(controller, settings)) {
     changedSinceFull_ = 0;
-    RefreshDisplay(controller, frame);
+    RefreshDisplay(controller, settings, frame);
   } else {
     ++changedSinceFull_;
-    RefreshChanged(controller, frame);
+    RefreshChanged(controller, settings, frame);
   }
 }
 
-void RefreshScheduler::setDisplayMode(Controller& controller, bool inverted) const {
-  if (!fullRefreshDue(controller) && controller.shadow().inverted() == inverted) return;
+void RefreshScheduler::setDisplayMode(Controller& controller, const DriverSettings& settings,
+                                      bool inverted) const {
+  if (!fullRefreshDue(controller, settings) && controller.shadow().inverted() == inverted) return;
   controller.link().SendCommand(inverted ? command::InvertedDisplay : command::NormalDisplay,
-                                controller.settings().BusDelay);
+                                settings.BusDelay);
 }
 
 }  // namespace om6211

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "driver/DriverSettings.h"
 #include "link/Controller.h"
 #include "render/FrameMemory.h"
 #include "render/RefreshPolicy.h"
@@ -17,14 +18,14 @@ class RefreshScheduler {
   void setPolicy(const RefreshPolicy& policy);
 
   // Shows `frame` (layer layout) on the display.
-  void refresh(Controller& controller, const FrameMemory::Layer& frame);
+  void refresh(Controller& controller, DriverSettings& settings, const FrameMemory::Layer& frame);
   // Sets the normal or inverted display mode ahead of a refresh. In the full mode the command
   // always goes out; otherwise only when the controller may hold the other mode, or when the
   // coming refresh is a full one, so that the whole update is then the full mode's.
-  void setDisplayMode(Controller& controller, bool inverted) const;
+  void setDisplayMode(Controller& controller, const DriverSettings& settings, bool inverted) const;
 
  private:
-  bool fullRefreshDue(const Controller& controller) const;
+  bool fullRefreshDue(const Controller& controller, const DriverSettings& settings) const;
 
   RefreshPolicy policy_;
   uint32_t changedSinceFull_ = 0;

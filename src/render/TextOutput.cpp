@@ -4,39 +4,38 @@
 
 #include "render/DisplayRefresh.h"
 #include "render/GlyphTable.h"
+#include "render/TextCursor.h"
 
 namespace om6211 {
 namespace {
 
-constexpr int32_t CellWidth = 6;
 constexpr uint8_t FirstBuiltInCode = 0x20;
 
 void drawCell(uint8_t code, const DriverSettings& settings, FrameMemory& memory) {
-  std::array<uint8_t, CellWidth> cell{};  // the sixth column stays blank for built-in glyphs
+  std::array<uint8_t, TextCellWidth> cell{};  // the sixth column stays blank for built-in glyphs
   if (code >= FirstBuiltInCode) {
     const auto glyph = glyphFor(code, glyphVariantFor(settings.FontName));
     std::copy(glyph.begin(), glyph.end(), cell.begin());
   } else if (code < FrameMemory::CustomGlyphCount) {
-    std::copy_n(memory.CustomGlyphs.begin() + code * CellWidth, CellWidth, cell.begin());
+    std::copy_n(memory.CustomGlyphs.begin() + code * TextCellWidth, TextCellWidth, cell.begin());
   }  // code 0x1F has no custom glyph store entry: it draws a blank cell
-  for (int32_t i = 0; i < CellWidth; ++i) {
-    const int32_t pixelColumn = settings.CursorColumn * CellWidth + i;
+  for (int32_t i = 0; i < TextCellWidth; ++i) {
+    const int32_t pixelColumn = settings.CursorColumn * TextCellWidth + i;
     memory.TextLayer[FrameMemory::layerIndex(pixelColumn, settings.CursorRow)] = cell[i];
   }
 }
 
 }  // namespace
 
-void SendToMemory(uint8_t code, Controller& controller, FrameMemory& memory,
-                  RefreshScheduler& scheduler) {
-  DriverSettings& settings = controller.settings();
+void SendToMemory(uint8_t code, Controller& controller, DriverSettings& settings,
+                  FrameMemory& memory, RefreshScheduler& scheduler) {
   if (settings.CursorColumn <= settings.TextColumns - 1) {
     drawCell(code, settings, memory);
     ++settings.CursorColumn;
   }
   if (settings.CursorColumn > settings.TextColumns - 1 &&
       settings.CursorRow >= settings.TextRows - 1) {
-    scheduler.refresh(controller, combinedLayers(memory, settings.MixMode));
+    scheduler.refresh(controller, settings, combinedLayers(memory, settings.MixMode));
   }
 }
 
