@@ -40,6 +40,11 @@ struct Session {
   bool backlight;
 };
 
+// Names the session in test listings; printed as bytes, its padding would read as uninitialised.
+void PrintTo(const Session& session, std::ostream* out) {
+  *out << session.selection;
+}
+
 class HardwarePortTrace : public ::testing::TestWithParam<Session> {};
 
 TEST_P(HardwarePortTrace, CarriesExactlyTheVirtualPanelsTrace) {

@@ -200,6 +200,11 @@ struct Phase {
   EntryPoint last;   // ... to the first call of this one after it
 };
 
+// Names the phase in test listings; printed as bytes, its padding would read as uninitialised.
+void PrintTo(const Phase& phase, std::ostream* out) {
+  *out << phase.name;
+}
+
 void sweepPhase(const std::vector<SessionCall>& session, const Phase& phase) {
   const ReferenceSession reference = record(session);
   for (const ReferenceCall& call : reference.calls) {
