@@ -3,24 +3,26 @@
 #include <array>
 #include <cstdint>
 
+#include "driver/DriverSettings.h"
 #include "render/FrameMemory.h"
 #include "render/GlyphTable.h"
+#include "render/TextCursor.h"
 
 namespace om6211::lcdd {
 
 // How the bytes of a text map onto the glyph table.
 enum class CharMap : uint8_t { Cp1250, Latin1 };
 
-// Composes one frame of the LCDd display model (14 x 6 cells of 6 x 8 pixels) as a picture in
-// the driver's layer layout. Positions are LCDd's: 1-based cells, (1, 1) top left; whatever
-// falls outside the display is clipped.
+// Composes one frame of the LCDd display model (the driver's 14 x 6 text grid of 6 x 8 pixel
+// cells) as a picture in the driver's layer layout. Positions are LCDd's: 1-based cells, (1, 1) top
+// left; whatever falls outside the display is clipped.
 class PictureComposer {
  public:
-  static constexpr int Columns = 14;
-  static constexpr int Rows = 6;
-  static constexpr int CellWidth = 6;
-  static constexpr int CellHeight = 8;
-  static constexpr int CustomCharCount = 31;
+  static constexpr int Columns = DriverSettings::MaxTextColumns;
+  static constexpr int Rows = DriverSettings::MaxTextRows;
+  static constexpr int CellWidth = TextCellWidth;
+  static constexpr int CellHeight = DriverSettings::PageHeight;
+  static constexpr int CustomCharCount = FrameMemory::CustomGlyphCount;
   // Milliseconds the heartbeat shows each of its two hearts, and the cursor each blink phase.
   static constexpr int64_t HeartbeatPhase = 1000;
   static constexpr int64_t CursorPhase = 500;
