@@ -53,7 +53,7 @@ struct Bench {
   AddressWatch watch;
   SilentPauses pauses;
   NoSettings settings;
-  NoFolder folder;
+  NoHostFolder folder;
   Driver driver{Platform{&panel, &pauses, &settings, &folder}};
 };
 
@@ -126,7 +126,7 @@ void animation(Bench& bench, uint64_t n) {
   for (std::size_t i = 0; i < picture.size(); ++i) {
     picture[i] = static_cast<uint8_t>(n % 2 == 0 ? i * 37 : ~(i * 37));
   }
-  bench.driver.ShowFrame(picture);
+  bench.driver.showFrame(picture);
 }
 
 template <void (*Update)(Bench&, uint64_t)>
@@ -156,14 +156,14 @@ void BM_FullRefreshCpuPerPortOperation(benchmark::State& state) {
   NullPort port;
   SilentPauses pauses;
   NoSettings settings;
-  NoFolder folder;
+  NoHostFolder folder;
   Driver driver(Platform{&port, &pauses, &settings, &folder});
   driver.SetIOPropertys("378", {.backlight = true});
   FrameMemory::Layer picture;
   for (std::size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<uint8_t>(i * 37);
   const uint64_t before = port.operations;
   for (auto _ : state) {
-    driver.ShowFrame(picture);
+    driver.showFrame(picture);
     benchmark::ClobberMemory();
   }
   const auto operations = static_cast<double>(port.operations - before);

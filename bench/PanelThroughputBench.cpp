@@ -5,11 +5,11 @@
 #include <array>
 #include <cstdio>
 
-#include "cli/TraceWriter.h"
-#include "cli/TracingPort.h"
 #include "driver/Driver.h"
 #include "panel/VirtualPanel.h"
 #include "platform/IniFileLookup.h"
+#include "platform/TraceWriter.h"
+#include "platform/TracingPort.h"
 #include "support/QuietPlatform.h"
 
 namespace {
@@ -26,7 +26,7 @@ std::array<uint8_t, 84 * 48> checkerboard() {
 void refreshes(benchmark::State& state, PortIo& port, const panel::VirtualPanel& panel) {
   SilentPauses pauses;
   NoSettings settings;
-  NoFolder folder;
+  NoHostFolder folder;
   Driver driver(Platform{&port, &pauses, &settings, &folder});
   driver.SetIOPropertys("378", {.backlight = true});
   const auto bitmap = checkerboard();
@@ -56,8 +56,8 @@ void BM_FullRefreshOnPanelWithTrace(benchmark::State& state) {
   }
   {
     panel::VirtualPanel panel;
-    cli::TraceWriter trace(sink, "/dev/null");
-    cli::TracingPort port(panel, trace);
+    TraceWriter trace(sink, "/dev/null");
+    TracingPort port(panel, trace);
     refreshes(state, port, panel);
   }
   std::fclose(sink);
@@ -72,7 +72,7 @@ void BM_TraceWriterLines(benchmark::State& state) {
     return;
   }
   {
-    cli::TraceWriter trace(sink, "/dev/null");
+    TraceWriter trace(sink, "/dev/null");
     uint8_t value = 0;
     for (auto _ : state) {
       for (int i = 0; i < 1000; ++i) {

@@ -49,7 +49,7 @@ std::string quoted(std::string_view text) {
 // Writes a call the way formats.md describes it, numbers alternately decimal and hexadecimal.
 std::string scriptLine(const ScriptCall& call) {
   static constexpr char Hex[] = "0123456789abcdef";
-  std::string line(commandName(call.command));
+  std::string line(exportedName(call.command));
   const bool hasText = call.command == ScriptCommand::SetIOPropertys ||
                        call.command == ScriptCommand::SendToGfxMemory;
   if (hasText) line += ' ' + quoted(call.text);
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (call.line <= previousLine || call.line > lines) finding("call lines out of order");
     previousLine = call.line;
     if (call.numbers.size() != numberCountOf(call.command)) {
-      finding(std::string(commandName(call.command)) + " with a wrong number of arguments");
+      finding(std::string(exportedName(call.command)) + " with a wrong number of arguments");
     }
     rewritten += scriptLine(call) + (call.line % 2 ? "\n" : "\r\n");
   }

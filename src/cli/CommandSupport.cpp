@@ -52,10 +52,18 @@ void reportProblem(const std::string& message) {
   std::fprintf(stderr, "om6211: %s\n", message.c_str());
 }
 
+PortSelection portSelectionFrom(const std::string& text) {
+  try {
+    return parsePortSelection(text);
+  } catch (const PortSelectionError& unknown) {
+    throw UsageError(unknown.what());
+  }
+}
+
 SessionSettings sessionSettingsFrom(const ParsedArguments& arguments) {
   SessionSettings settings;
-  if (auto port = arguments.value("--port")) settings.port = *port;
-  panelPortBase(settings.port);  // a port the build does not have is refused before any file opens
+  // A port the build does not have is refused before any file opens.
+  if (auto port = arguments.value("--port")) settings.port = portSelectionFrom(*port);
   settings.trace = arguments.value("--trace");
   settings.hostDir = arguments.value("--host-dir");
   return settings;
@@ -86,25 +94,7 @@ DisplaySettings displaySettingsFrom(const ParsedArguments& arguments) {
   return {.contrast = arguments.number("--contrast", 0, 255, 224),
           .backlight = arguments.has("--backlight"),
           .delay = arguments.number("--delay", 0, 1000000, 0),
-          .portBase = panelPortBase(sessionSettingsFrom(arguments).port)};
-}
-
-bool configureAndInit(const DisplaySettings& display) {
-  char portText[16];
-  std::snprintf(portText, sizeof portText, "%X", static_cast<unsigned>(display.portBase));
-  bool succeeded = true;
-  auto report = [&](const char* call, const std::string& failure) {
-    if (failure.empty()) return;
-    reportProblem(std::string(call) + " failed: " + failure);
-    succeeded = false;
-  };
-  report("LCD_SetIOPropertys", failureOf([&] {
-           LCD_SetIOPropertys(portText, display.delay, display.delay, 14, 6, 84, 48,
-                              display.backlight ? 1 : 0, 0, 1,
-                              static_cast<uint32_t>(display.contrast), 0, 0, 0);
-         }));
-  report("LCD_Init", failureOf([] { LCD_Init(); }));
-  return succeeded;
+          .portBase = sessionSettingsFrom(arguments).port.base};
 }
 
 int finishSession(PanelSession& session, int status) {

@@ -24,6 +24,7 @@ void reportProblem(const std::string& message);
 // Options turned into settings; each raises UsageError for a bad value. Commands take them all
 // before they open any file, so a bad option never leaves an output file emptied.
 SessionSettings sessionSettingsFrom(const ParsedArguments& arguments);
+PortSelection portSelectionFrom(const std::string& text);
 panel::PngStyle pngStyleFrom(const ParsedArguments& arguments);
 
 struct DisplaySettings {
@@ -47,11 +48,6 @@ std::string failureOf(Call&& call) {
 
 // The driver information record as `info "<text>" b256 ... b263`.
 std::string infoLine();
-
-// Configures the default geometry on the session's port with the display settings, then
-// initialises the display.
-// Failures are reported on standard error; false if any call failed.
-bool configureAndInit(const DisplaySettings& display);
 
 // Writes out the session's trace; ExitUsage, reported, if it could not be written, else `status`.
 int finishSession(PanelSession& session, int status);

@@ -20,7 +20,7 @@ int run(const ParsedArguments& arguments) {
   const std::string& path = arguments.positional[0];
   const std::string text = readWholeFile(path);
 
-  panel::VirtualPanel panel(panelPortBase(arguments.value("--port").value_or("virtual")));
+  panel::VirtualPanel panel(portSelectionFrom(arguments.value("--port").value_or("virtual")).base);
   // Without a picture asked for, the listing is what the user wants to see.
   const bool listFrames =
       arguments.has("--frames") || !(arguments.has("--png") || arguments.has("--show") ||

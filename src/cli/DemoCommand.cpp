@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "cli/CommandSupport.h"
 #include "cli/Cp1250Text.h"
+#include "cli/DisplayRun.h"
 #include "cli/HostBitmap.h"
 #include "driver/Exports.h"
 #include "panel/TerminalPicture.h"
@@ -63,40 +63,32 @@ int run(const ParsedArguments& given) {
   ParsedArguments arguments = given;
   arguments.set("--backlight", "");
 
-  const SessionSettings settings = sessionSettingsFrom(arguments);
-  const panel::PngStyle style = pngStyleFrom(arguments);
-  const DisplaySettings display = displaySettingsFrom(arguments);
-  PanelSession session(settings);
-  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"), style);
+  DisplayRun run(arguments);
+  PanelSession& session = run.session();
   // The start-up picture is what the glass shows while the driver waits out its second.
   std::optional<panel::Glass> startupPicture;
   session.pauses().listen([&](uint32_t milliseconds) {
     if (milliseconds >= 1000 && !startupPicture) startupPicture = session.panel().glass();
   });
-  bool succeeded = configureAndInit(display);
+  run.configureAndInit();
   session.pauses().listen(nullptr);
 
   const std::vector<std::string> rows = demoRows();
   const HostBitmap graphic = demoGraphic();
-  const std::string failure = failureOf([&] {
-    LCD_SetCGRAMChar(heartBlock());
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-      LCD_SetOutputAddress(0, static_cast<int32_t>(row));
-      for (char code : rows[row]) LCD_SendToMemory(static_cast<uint8_t>(code));
-    }
-    LCD_SendToGfxMemory(graphic.data(), 0, 0, 83, 47, 0);
-  });
-  if (!failure.empty()) {
-    reportProblem("the demo's output failed: " + failure);
-    succeeded = false;
-  }
+  run.check("the demo's output", failureOf([&] {
+              LCD_SetCGRAMChar(heartBlock());
+              for (std::size_t row = 0; row < rows.size(); ++row) {
+                LCD_SetOutputAddress(0, static_cast<int32_t>(row));
+                for (char code : rows[row]) LCD_SendToMemory(static_cast<uint8_t>(code));
+              }
+              LCD_SendToGfxMemory(graphic.data(), 0, 0, 83, 47, 0);
+            }));
   if (startupPicture) {
     std::printf("Start-up picture:\n%s\n", panel::terminalPicture(*startupPicture).c_str());
   }
   std::printf("Text with accented letters and a custom glyph, XOR a graphic:\n");
   const std::string png = arguments.value("--png").value_or("om6211-demo.png");
-  const int status = finishSession(session, succeeded ? ExitSuccess : ExitCallsFailed);
-  const int result = finishOnPanel(session.panel(), watcher, arguments, status, true, png);
+  const int result = run.finish(true, png);
   if (result == ExitSuccess) std::printf("Picture written to %s\n", png.c_str());
   return result;
 }

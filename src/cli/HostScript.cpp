@@ -93,8 +93,7 @@ std::optional<std::array<uint8_t, 64>> parsePattern(std::string_view text) {
 // How a command's arguments are written: an optional leading text, then numbers, and for
 // LCD_SetCGRAMChar a pattern after its one number.
 struct CommandShape {
-  ScriptCommand command;
-  std::string_view name;
+  ScriptCommand command;  // written as its exported name
   bool leadingText;
   std::size_t numberCount;
   bool trailingPattern;
@@ -102,25 +101,24 @@ struct CommandShape {
 };
 
 constexpr CommandShape Shapes[] = {
-    {ScriptCommand::GetInfo, "DLL_GetInfo", false, 0, false, ""},
-    {ScriptCommand::SetIOPropertys, "LCD_SetIOPropertys", true, 9, false,
+    {ScriptCommand::GetInfo, false, 0, false, ""},
+    {ScriptCommand::SetIOPropertys, true, 9, false,
      " PORT ADDRDELAY BUSDELAY COLS ROWS WIDTH HEIGHT BACKLIGHT CONTRASTON CONTRAST"},
-    {ScriptCommand::Init, "LCD_Init", false, 0, false, ""},
-    {ScriptCommand::CleanUp, "LCD_CleanUp", false, 0, false, ""},
-    {ScriptCommand::IsReadyToReceive, "LCD_IsReadyToReceive", false, 0, false, ""},
-    {ScriptCommand::SendToController, "LCD_SendToController", false, 1, false, " N"},
-    {ScriptCommand::SendToMemory, "LCD_SendToMemory", false, 1, false, " CODE"},
-    {ScriptCommand::SendToGfxMemory, "LCD_SendToGfxMemory", true, 5, false,
-     " FILE X1 Y1 X2 Y2 INVERTED"},
-    {ScriptCommand::SetOutputAddress, "LCD_SetOutputAddress", false, 2, false, " COLUMN ROW"},
-    {ScriptCommand::SetCGRAMChar, "LCD_SetCGRAMChar", false, 1, true, " INDEX PATTERN"},
-    {ScriptCommand::GetCGRAMChar, "LCD_GetCGRAMChar", false, 1, false, " N"},
-    {ScriptCommand::Customize, "LCD_Customize", false, 5, false, " A B C D E"},
+    {ScriptCommand::Init, false, 0, false, ""},
+    {ScriptCommand::CleanUp, false, 0, false, ""},
+    {ScriptCommand::IsReadyToReceive, false, 0, false, ""},
+    {ScriptCommand::SendToController, false, 1, false, " N"},
+    {ScriptCommand::SendToMemory, false, 1, false, " CODE"},
+    {ScriptCommand::SendToGfxMemory, true, 5, false, " FILE X1 Y1 X2 Y2 INVERTED"},
+    {ScriptCommand::SetOutputAddress, false, 2, false, " COLUMN ROW"},
+    {ScriptCommand::SetCGRAMChar, false, 1, true, " INDEX PATTERN"},
+    {ScriptCommand::GetCGRAMChar, false, 1, false, " N"},
+    {ScriptCommand::Customize, false, 5, false, " A B C D E"},
 };
 
 const CommandShape* shapeNamed(std::string_view name) {
   for (const CommandShape& shape : Shapes) {
-    if (shape.name == name) return &shape;
+    if (exportedName(shape.command) == name) return &shape;
   }
   return nullptr;
 }
@@ -132,8 +130,9 @@ std::optional<std::string> parseCall(const std::vector<Token>& tokens, ScriptCal
   const std::size_t expected =
       1 + (shape->leadingText ? 1 : 0) + shape->numberCount + (shape->trailingPattern ? 1 : 0);
   if (tokens.size() != expected) {
-    return std::string(shape->name) + " takes " + std::to_string(expected - 1) + " argument(s), " +
-           std::to_string(tokens.size() - 1) + " given (usage: " + std::string(shape->name) +
+    const std::string name(exportedName(shape->command));
+    return name + " takes " + std::to_string(expected - 1) + " argument(s), " +
+           std::to_string(tokens.size() - 1) + " given (usage: " + name +
            std::string(shape->usage) + ")";
   }
   std::size_t next = 1;
@@ -152,13 +151,6 @@ std::optional<std::string> parseCall(const std::vector<Token>& tokens, ScriptCal
 }
 
 }  // namespace
-
-std::string_view commandName(ScriptCommand command) {
-  for (const CommandShape& shape : Shapes) {
-    if (shape.command == command) return shape.name;
-  }
-  return "?";
-}
 
 std::optional<ScriptError> forEachHostCall(
     std::string_view text,

@@ -13,7 +13,8 @@
 
 namespace om6211::cli {
 
-// The driver calls a host script can make, one per entry point.
+// The driver calls a host script can make, one per entry point, each written as its exported
+// name (exportedName).
 using ScriptCommand = EntryPoint;
 
 // One checked script line, ready to be made into a call.
@@ -47,8 +48,5 @@ std::optional<ScriptError> forEachHostCall(
 
 // The whole script as a list of calls; nothing is run.
 ParsedScript parseHostScript(std::string_view text);
-
-// The entry point name a command is written as ("LCD_Init").
-std::string_view commandName(ScriptCommand command);
 
 }  // namespace om6211::cli

@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "cli/CommandSupport.h"
+#include "cli/DisplayRun.h"
 #include "cli/GrayImage.h"
 #include "cli/HostBitmap.h"
 #include "driver/Exports.h"
@@ -13,21 +13,12 @@ int run(const ParsedArguments& arguments) {
   if (loaded.problem) throw UsageError(*loaded.problem);
   const HostBitmap bitmap = toHostBitmap(loaded.image, 84, arguments.has("--dither"));
 
-  const SessionSettings settings = sessionSettingsFrom(arguments);
-  const panel::PngStyle style = pngStyleFrom(arguments);
-  const DisplaySettings display = displaySettingsFrom(arguments);
-  PanelSession session(settings);
-  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"), style);
-  bool succeeded = configureAndInit(display);
-  const std::string failure = failureOf([&] {
-    LCD_SendToGfxMemory(bitmap.data(), 0, 0, 83, 47, arguments.has("--inverted") ? 1 : 0);
-  });
-  if (!failure.empty()) {
-    reportProblem("LCD_SendToGfxMemory failed: " + failure);
-    succeeded = false;
-  }
-  const int status = finishSession(session, succeeded ? ExitSuccess : ExitCallsFailed);
-  return finishOnPanel(session.panel(), watcher, arguments, status, !arguments.has("--png"));
+  DisplayRun run(arguments);
+  run.configureAndInit();
+  run.check("LCD_SendToGfxMemory", failureOf([&] {
+              LCD_SendToGfxMemory(bitmap.data(), 0, 0, 83, 47, arguments.has("--inverted") ? 1 : 0);
+            }));
+  return run.finish(!arguments.has("--png"));
 }
 
 }  // namespace

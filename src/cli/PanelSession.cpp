@@ -1,14 +1,12 @@
 #include "cli/PanelSession.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/RunStop.h"
 #include "driver/ExportBinding.h"
-#include "platform/NativePlatform.h"
 
 namespace om6211::cli {
 namespace {
@@ -55,31 +53,11 @@ std::string afterDriverCall() {
   return failure;
 }
 
-uint32_t panelPortBase(std::string_view selection) {
-  if (namesHardwarePort(selection)) return defaultPortBase(selection);
-  constexpr std::string_view Virtual = "virtual";
-  if (selection == Virtual) return panel::VirtualPanel::DefaultPortBase;
-  if (selection.substr(0, Virtual.size() + 1) == "virtual:") {
-    const std::string_view digits = selection.substr(Virtual.size() + 1);
-    uint32_t base = 0;
-    const char* end = digits.data() + digits.size();
-    auto [stop, error] = std::from_chars(digits.data(), end, base, 16);
-    if (!digits.empty() && error == std::errc() && stop == end && base <= 0xFFFD) return base;
-  }
-  throw UsageError("unknown port back end '" + std::string(selection) +
-                   "': this build has 'virtual' (the virtual panel on the data register 378), "
-                   "'virtual:BASE' (on another data register, BASE in hexadecimal), "
-                   "'ppdev:/dev/parportN' (the parallel-port device) and 'direct:BASE' (direct "
-                   "port I/O at BASE, x86 only)");
-}
-
 PanelSession::PanelSession(const SessionSettings& settings)
-    : portBase_(panelPortBase(settings.port)),
+    : portBase_(settings.port.base),
       panel_(portBase_),
-      hardware_(namesHardwarePort(settings.port)
-                    ? openHardwarePort(settings.port, portBase_,
-                                       boundCalls != nullptr ? *boundCalls : realSystemCalls())
-                    : nullptr),
+      hardware_(openHardwarePort(settings.port, portBase_,
+                                 boundCalls != nullptr ? *boundCalls : realSystemCalls())),
       traceFile_(settings.trace ? openTrace(*settings.trace) : nullptr),
       trace_(traceFile_ != nullptr ? std::make_unique<TraceWriter>(traceFile_, *settings.trace)
                                    : nullptr),
@@ -103,11 +81,7 @@ PanelSession::PanelSession(const SessionSettings& settings)
 
 PanelSession::~PanelSession() {
   // Nothing may point into this session once it is gone.
-  static constinit NativePort nativePort;
-  static constinit NativePauses nativePauses;
-  static constinit NativeSettingsLookup nativeSettings;
-  static constinit NativeHostFolder nativeFolder;
-  exported::usePlatform(Platform{&nativePort, &nativePauses, &nativeSettings, &nativeFolder});
+  exported::useNativePlatform();
   activeSession = nullptr;
   trace_.reset();
   if (traceFile_ != nullptr) std::fclose(traceFile_);

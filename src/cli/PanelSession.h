@@ -5,31 +5,25 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "cli/TeePort.h"
-#include "cli/TraceWriter.h"
-#include "cli/TracedPauses.h"
-#include "cli/TracingPort.h"
 #include "panel/VirtualPanel.h"
 #include "platform/IniFileLookup.h"
+#include "platform/PortSelection.h"
 #include "platform/ProcessHostFolder.h"
 #include "platform/ThreadSleepPauses.h"
+#include "platform/TraceWriter.h"
+#include "platform/TracedPauses.h"
+#include "platform/TracingPort.h"
 #include "platform/linux/HardwarePort.h"
 
 namespace om6211::cli {
 
 struct SessionSettings {
-  // The port back end: "virtual" or "virtual:BASE" (hex), "ppdev:/dev/parportN", "direct:BASE".
-  std::string port = "virtual";
+  PortSelection port;                // the virtual panel unless --port names another
   std::optional<std::string> trace;  // file to write the port trace to
   std::optional<std::string> hostDir;
 };
-
-// The data register the driver is configured with and the virtual panel wired to, from a port
-// selection (378 for the parallel-port device); raises UsageError for a back end this build
-// does not have.
-uint32_t panelPortBase(std::string_view selection);
 
 // The system calls real ports are opened with: the kernel's, unless a test binds a fake.
 void bindSystemCalls(SystemCalls& calls);

@@ -1,7 +1,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "cli/CommandSupport.h"
+#include "cli/DisplayRun.h"
 #include "cli/RunStop.h"
 #include "cli/TestPatterns.h"
 #include "driver/Exports.h"
@@ -16,26 +16,21 @@ constexpr int GlyphCount = 256 - FirstGlyph;
 
 // Every glyph from code 20 on, a screen of 84 at a time, each screen held for `hold` on a
 // real port.
-bool showEveryGlyph(const PanelSession& session, std::chrono::seconds hold) {
-  bool succeeded = true;
+void showEveryGlyph(DisplayRun& run, std::chrono::seconds hold) {
   for (int first = FirstGlyph; first < 256; first += Columns * Rows) {
-    if (first != FirstGlyph && session.hardware() != nullptr) waitOrStop(hold);
+    if (first != FirstGlyph && run.session().hardware() != nullptr) waitOrStop(hold);
     for (int row = 0; row < Rows; ++row) {
-      const std::string failure = failureOf([&] {
-        LCD_SetOutputAddress(0, row);
-        for (int column = 0; column < Columns; ++column) {
-          const int code = first + row * Columns + column;
-          LCD_SendToMemory(static_cast<uint8_t>(code < 256 ? code : ' '));
-        }
-      });
-      if (!failure.empty()) {
-        std::fprintf(stderr, "om6211: writing glyphs from %02x failed: %s\n", first + row * Columns,
-                     failure.c_str());
-        succeeded = false;
-      }
+      char what[40];
+      std::snprintf(what, sizeof what, "writing glyphs from %02x", first + row * Columns);
+      run.check(what, failureOf([&] {
+                  LCD_SetOutputAddress(0, row);
+                  for (int column = 0; column < Columns; ++column) {
+                    const int code = first + row * Columns + column;
+                    LCD_SendToMemory(static_cast<uint8_t>(code < 256 ? code : ' '));
+                  }
+                }));
     }
   }
-  return succeeded;
 }
 
 int run(const ParsedArguments& arguments) {
@@ -46,24 +41,15 @@ int run(const ParsedArguments& arguments) {
                      "': border, checker, all-on, all-off, columns, pages or text");
   }
   const std::chrono::seconds hold(arguments.number("--hold", 0, 3600, 3));
-  const DisplaySettings display = displaySettingsFrom(arguments);
-  const panel::PngStyle style = pngStyleFrom(arguments);
-
-  PanelSession session(sessionSettingsFrom(arguments));
-  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"), style);
-  bool succeeded = configureAndInit(display);
+  DisplayRun run(arguments);
+  run.configureAndInit();
   if (bitmap) {
-    const std::string failure =
-        failureOf([&] { LCD_SendToGfxMemory(bitmap->data(), 0, 0, 83, 47, 0); });
-    if (!failure.empty()) {
-      std::fprintf(stderr, "om6211: LCD_SendToGfxMemory failed: %s\n", failure.c_str());
-      succeeded = false;
-    }
+    run.check("LCD_SendToGfxMemory",
+              failureOf([&] { LCD_SendToGfxMemory(bitmap->data(), 0, 0, 83, 47, 0); }));
   } else {
-    succeeded = showEveryGlyph(session, hold) && succeeded;
+    showEveryGlyph(run, hold);
   }
-  const int status = finishSession(session, succeeded ? ExitSuccess : ExitCallsFailed);
-  return finishOnPanel(session.panel(), watcher, arguments, status, !arguments.has("--png"));
+  return run.finish(!arguments.has("--png"));
 }
 
 }  // namespace

@@ -127,7 +127,7 @@ ScriptOutcome runScript(const PreparedScript& script, PanelSession& session, std
       ++outcome.failures;
       std::fflush(out);
       std::fprintf(stderr, "%s:%zu: %s failed: %s\n", script.name.c_str(), call.line,
-                   std::string(commandName(call.command)).c_str(), failure.c_str());
+                   std::string(exportedName(call.command)).c_str(), failure.c_str());
     } else if (call.command == ScriptCommand::SetIOPropertys) {
       graphicsWidth = configuredGraphicsWidth(call);
     }
@@ -147,7 +147,7 @@ void printCallCosts(const CallCosts& costs, std::FILE* out) {
   for (std::size_t command = 0; command < costs.size(); ++command) {
     const CallCost& cost = costs[command];
     if (cost.calls == 0) continue;
-    print(commandName(static_cast<ScriptCommand>(command)), cost);
+    print(exportedName(static_cast<ScriptCommand>(command)), cost);
     total.calls += cost.calls;
     total.frames += cost.frames;
     total.operations += cost.operations;

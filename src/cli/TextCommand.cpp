@@ -1,7 +1,7 @@
 #include <cstdio>
 
-#include "cli/CommandSupport.h"
 #include "cli/Cp1250Text.h"
+#include "cli/DisplayRun.h"
 #include "cli/TextLayout.h"
 #include "driver/Exports.h"
 
@@ -23,25 +23,16 @@ int run(const ParsedArguments& arguments) {
                  Rows, layout.droppedCharacters);
   }
 
-  const SessionSettings settings = sessionSettingsFrom(arguments);
-  const panel::PngStyle style = pngStyleFrom(arguments);
-  const DisplaySettings display = displaySettingsFrom(arguments);
-  PanelSession session(settings);
-  PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"), style);
-  bool succeeded = configureAndInit(display);
+  DisplayRun run(arguments);
+  run.configureAndInit();
   // Every cell is written, the last row last, so the screen is refreshed exactly once.
   for (std::size_t row = 0; row < layout.rows.size(); ++row) {
-    const std::string failure = failureOf([&] {
-      LCD_SetOutputAddress(0, static_cast<int32_t>(row));
-      for (char code : layout.rows[row]) LCD_SendToMemory(static_cast<uint8_t>(code));
-    });
-    if (!failure.empty()) {
-      reportProblem("writing row " + std::to_string(row) + " failed: " + failure);
-      succeeded = false;
-    }
+    run.check("writing row " + std::to_string(row), failureOf([&] {
+                LCD_SetOutputAddress(0, static_cast<int32_t>(row));
+                for (char code : layout.rows[row]) LCD_SendToMemory(static_cast<uint8_t>(code));
+              }));
   }
-  const int status = finishSession(session, succeeded ? ExitSuccess : ExitCallsFailed);
-  return finishOnPanel(session.panel(), watcher, arguments, status, !arguments.has("--png"));
+  return run.finish(!arguments.has("--png"));
 }
 
 }  // namespace

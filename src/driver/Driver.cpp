@@ -6,7 +6,6 @@
 #include "driver/RefreshSetting.h"
 #include "render/DisplayRefresh.h"
 #include "render/GraphicsUpload.h"
-#include "render/TextCursor.h"
 
 namespace om6211 {
 namespace {
@@ -19,8 +18,6 @@ constexpr const char* SettingsFileBelowHost = "/controller/OM6211/settings.ini";
 
 constexpr const char* SettingsSection = "init";
 constexpr uint8_t BacklightOnBits = 0xF0;
-// The data register between frames without the backlight bits: reset high, pins 4 and 5 high.
-constexpr uint8_t DataRegisterIdle = 0x0E;
 
 // Runs an output operation, handing the message of any failure to `report` instead of the
 // caller: a failed character, refresh or upload is dropped and the host is never told.
@@ -96,13 +93,8 @@ void Driver::CleanUp() {
 }
 
 void Driver::SetOutputAddress(int32_t column, int32_t row) {
-  withController([&](Controller& controller) {
-    if (scheduler_.policy().mode == RefreshMode::Changed) {
-      placeCursor(column, row, settings_);
-    } else {
-      om6211::SetOutputAddress(column, row, controller, settings_);
-    }
-  });
+  withController(
+      [&](Controller& controller) { scheduler_.moveCursor(column, row, controller, settings_); });
 }
 
 void Driver::SendToMemory(uint8_t code, FailureReport report) noexcept {
@@ -127,7 +119,7 @@ void Driver::SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, ui
       report);
 }
 
-void Driver::ShowFrame(const FrameMemory::Layer& picture, FailureReport report) noexcept {
+void Driver::showFrame(const FrameMemory::Layer& picture, FailureReport report) noexcept {
   // A failed frame is dropped; the next one sends the picture again.
   absorbingFailures(
       [&] {
@@ -137,15 +129,12 @@ void Driver::ShowFrame(const FrameMemory::Layer& picture, FailureReport report) 
       report);
 }
 
-void Driver::SetBacklight(bool on) {
+void Driver::setBacklight(bool on) {
   settings_.BacklightBits = on ? BacklightOnBits : 0;
-  withController([&](Controller& controller) {
-    controller.link().writeDataRegister(
-        static_cast<uint8_t>(settings_.BacklightBits + DataRegisterIdle));
-  });
+  withController([](Controller& controller) { controller.link().writeRestingLines(); });
 }
 
-void Driver::SetContrast(uint8_t contrastValue) {
+void Driver::setContrast(uint8_t contrastValue) {
   withController([&](Controller& controller) { controller.sendContrast(true, contrastValue); });
   settings_.ContrastOn = true;
   settings_.ContrastValue = contrastValue;

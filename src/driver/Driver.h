@@ -34,7 +34,7 @@ class Driver {
   void SetIOPropertys(const char* portText, const IoProperties& properties);
   void Init();
   void CleanUp();
-  // Sends the cell's address only in the full refresh mode: a changed-only refresh sets its own.
+  // Moves the text cursor; see RefreshScheduler::moveCursor for what is sent.
   void SetOutputAddress(int32_t column, int32_t row);
   // Receives the message of a failure that an output operation absorbed, for diagnostics.
   using FailureReport = void (*)(const char* message) noexcept;
@@ -47,13 +47,13 @@ class Driver {
   void SetCGRAMChar(const CustomGlyphBlock& block);
   // Shows `picture` (layer layout) as the whole frame, leaving both layers as they are: for
   // faces that compose their own frames. Absorbs every failure, like the output operations.
-  void ShowFrame(const FrameMemory::Layer& picture, FailureReport report = nullptr) noexcept;
+  void showFrame(const FrameMemory::Layer& picture, FailureReport report = nullptr) noexcept;
   // Switches the backlight at once: the data register is written with the new backlight bits.
-  void SetBacklight(bool on);
+  void setBacklight(bool on);
   // Sends `contrastValue` with the contrast switched on, and keeps it for the next init.
-  void SetContrast(uint8_t contrastValue);
+  void setContrast(uint8_t contrastValue);
 
-  // How every refresh (a completed text screen, a graphics upload, ShowFrame) reaches the
+  // How every refresh (a completed text screen, a graphics upload, showFrame) reaches the
   // display. The configuration call replaces it with the settings file's choice, so a face
   // that sets its own does so after configuring.
   void setRefreshPolicy(const RefreshPolicy& policy) { scheduler_.setPolicy(policy); }

@@ -11,6 +11,8 @@ namespace om6211::exported {
 
 // Binds the platform of the one driver instance; until then it uses the native platform.
 void usePlatform(const Platform& platform);
+// Binds the native platform again, as at load.
+void useNativePlatform();
 
 // The one driver instance, for checks of its state.
 const Driver& instance();

@@ -20,7 +20,8 @@ constinit NativePort nativePort;
 constinit NativePauses nativePauses;
 constinit NativeSettingsLookup nativeSettings;
 constinit NativeHostFolder nativeHostFolder;
-constinit Driver driver{Platform{&nativePort, &nativePauses, &nativeSettings, &nativeHostFolder}};
+constexpr Platform nativePlatform{&nativePort, &nativePauses, &nativeSettings, &nativeHostFolder};
+constinit Driver driver{nativePlatform};
 
 // Fixed storage, so that keeping a message can never fail while handling another failure.
 constinit char lastFailureText[512] = {};
@@ -62,6 +63,9 @@ namespace exported {
 
 void usePlatform(const Platform& platform) {
   driver.usePlatform(platform);
+}
+void useNativePlatform() {
+  driver.usePlatform(nativePlatform);
 }
 const Driver& instance() {
   return driver;

@@ -80,7 +80,7 @@ ModuleConfig readModuleConfig(const ConfigValues& valueOf) {
   readKey(valueOf, "FullRefreshEvery", config.fullRefreshEvery, integerIn(1, 1000000));
   readKey(valueOf, "Png", config.png, parsePath);
   readKey(valueOf, "Trace", config.trace, parsePath);
-  if (!config.png.empty() && config.port.kind != PortSelection::Kind::Virtual) {
+  if (!config.png.empty() && config.port.isHardware()) {
     throw ConfigError("Png", config.png, "a picture is drawn only with Port=virtual");
   }
   return config;

@@ -8,14 +8,14 @@
 #include <string_view>
 
 #include "lcdproc/PictureComposer.h"
-#include "lcdproc/PortSelection.h"
+#include "platform/PortSelection.h"
 #include "render/GlyphTable.h"
 
 namespace om6211::lcdd {
 
 // The keys of the module's section in LCDd's configuration, read and checked.
 struct ModuleConfig {
-  PortSelection port{PortSelection::Kind::Ppdev, 0, "/dev/parport0"};
+  PortSelection port{PortSelection::Kind::Ppdev, 0x378, "/dev/parport0"};
   int contrastPromille = 500;
   bool backlight = true;
   int32_t busDelay = 0;

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <stdexcept>
-#include <thread>
 
 #include <unistd.h>
 
@@ -27,28 +25,6 @@ std::FILE* openForWriting(const std::string& path, const char* what) {
   return file;
 }
 
-std::string describe(const PortSelection& port) {
-  char base[8];
-  std::snprintf(base, sizeof base, "%x", port.base);
-  switch (port.kind) {
-    case PortSelection::Kind::Virtual:
-      return std::string("the virtual panel at ") + base;
-    case PortSelection::Kind::Direct:
-      return std::string("direct I/O at ") + base;
-    case PortSelection::Kind::Ppdev:
-      break;
-  }
-  return port.device;
-}
-
-// The selection as the hardware back ends take it: "ppdev:/dev/parport0", "direct:378".
-std::string hardwareSelection(const PortSelection& port) {
-  if (port.kind == PortSelection::Kind::Ppdev) return "ppdev:" + port.device;
-  char selection[16];
-  std::snprintf(selection, sizeof selection, "direct:%x", port.base);
-  return selection;
-}
-
 // A frame the port failed to take is dropped (the next flush sends the picture again); LCDd's
 // log says why.
 void reportFailure(const char* message) noexcept {
@@ -67,45 +43,29 @@ int promilleOfContrastValue(uint8_t value) {
   return (level * 1000 + ContrastLevels / 2) / ContrastLevels;
 }
 
-void ModuleInstance::ModulePauses::sleep(uint32_t milliseconds) {
-  if (trace_ != nullptr) trace_->append({PortOperation::Kind::Sleep, milliseconds, 0});
-  if (wait_) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-std::string ModuleInstance::ConfigFont::lookup(const std::string&, std::string_view,
-                                               std::string_view key, std::string_view fallback) {
-  if (key == "TextFont") return font_ == GlyphVariant::Cyrillic ? "Cyrillic" : "Default";
-  return std::string(fallback);
-}
-
 ModuleInstance::ModuleInstance(const ModuleConfig& config)
     : config_(config),
       traceFile_(openForWriting(config.trace, "trace")),
       pngFile_(openForWriting(config.png, "picture")),
-      pauses_(nullptr, config.port.kind != PortSelection::Kind::Virtual),
-      font_(config.font),
-      driver_(Platform{nullptr, &pauses_, &font_, &hostFolder_}),
+      pauses_(nullptr, config.port.isHardware() ? &realPauses_ : nullptr),
+      driver_(Platform{nullptr, &pauses_, &noSettingsFile_, &hostFolder_}),
       composer_(config.font, config.charMap),
       backlight_(config.backlight),
       contrastPromille_(promilleOfContrastValue(contrastValueOfPromille(config.contrastPromille))),
       info_("om6211: 84 x 48 graphic display (OM6211 controller), 14 x 6 cells of 6 x 8, on " +
-            describe(config.port)) {
+            config.port.description()) {
   if (traceFile_) {
     trace_.emplace(traceFile_.get(), config.trace);
-    pauses_ = ModulePauses(&*trace_, config.port.kind != PortSelection::Kind::Virtual);
+    pauses_ = TracedPauses(&*trace_, config.port.isHardware() ? &realPauses_ : nullptr);
   }
-  uint32_t driverBase = config.port.base;
-  if (config.port.kind == PortSelection::Kind::Virtual) {
-    port_ = &panel_.emplace(config.port.base);
-  } else {
-    // Raises PortOpenError, whose message names the fix, when the port cannot be had.
-    const std::string selection = hardwareSelection(config.port);
-    driverBase = defaultPortBase(selection);
-    hardware_ = openHardwarePort(selection, driverBase);
-    port_ = hardware_.get();
-  }
+  const uint32_t driverBase = config.port.base;
+  // Raises PortOpenError, whose message names the fix, when the port cannot be had.
+  hardware_ = openHardwarePort(config.port, driverBase);
+  port_ = hardware_ ? static_cast<PortIo*>(hardware_.get()) : &panel_.emplace(driverBase);
   if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
-  driver_.usePlatform(Platform{port_, &pauses_, &font_, &hostFolder_});
+  // No settings file: it would choose the font of the driver's own text output, and the module
+  // composes whole pictures with the composer's font instead.
+  driver_.usePlatform(Platform{port_, &pauses_, &noSettingsFile_, &hostFolder_});
 
   IoProperties properties;
   properties.addressDelay = config.addressDelay;
@@ -138,7 +98,7 @@ void ModuleInstance::writeTrace() {
 }
 
 void ModuleInstance::flush() {
-  driver_.ShowFrame(composer_.picture(), reportFailure);
+  driver_.showFrame(composer_.picture(), reportFailure);
   writeTrace();
   if (!pngFile_ || !panel_) return;
   const panel::Glass glass = panel_->glass();
@@ -161,13 +121,13 @@ void ModuleInstance::flush() {
 void ModuleInstance::backlight(bool on) {
   if (on == backlight_) return;
   backlight_ = on;
-  driver_.SetBacklight(on);
+  driver_.setBacklight(on);
   writeTrace();
 }
 
 void ModuleInstance::setContrast(int promille) {
   const uint8_t value = contrastValueOfPromille(promille);
-  driver_.SetContrast(value);
+  driver_.setContrast(value);
   contrastPromille_ = promilleOfContrastValue(value);
   writeTrace();
 }

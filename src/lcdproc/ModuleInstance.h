@@ -6,12 +6,16 @@
 #include <optional>
 #include <string>
 
-#include "cli/TraceWriter.h"
-#include "cli/TracingPort.h"
 #include "driver/Driver.h"
 #include "lcdproc/ModuleConfig.h"
 #include "lcdproc/PictureComposer.h"
 #include "panel/VirtualPanel.h"
+#include "platform/NoHostFolder.h"
+#include "platform/NoSettings.h"
+#include "platform/ThreadSleepPauses.h"
+#include "platform/TraceWriter.h"
+#include "platform/TracedPauses.h"
+#include "platform/TracingPort.h"
 #include "platform/linux/HardwarePort.h"
 
 namespace om6211::lcdd {
@@ -40,30 +44,6 @@ class ModuleInstance {
   std::optional<panel::Glass> glass() const;
 
  private:
-  // The pauses of the port: recorded in the trace if there is one, waited out on hardware.
-  class ModulePauses final : public Pauses {
-   public:
-    ModulePauses(cli::TraceWriter* trace, bool wait) : trace_(trace), wait_(wait) {}
-    void sleep(uint32_t milliseconds) override;
-
-   private:
-    cli::TraceWriter* trace_;
-    bool wait_;
-  };
-  // The driver's settings lookup: answers the text font from the configuration.
-  class ConfigFont final : public SettingsLookup {
-   public:
-    explicit ConfigFont(GlyphVariant font) : font_(font) {}
-    std::string lookup(const std::string&, std::string_view, std::string_view key,
-                       std::string_view fallback) override;
-
-   private:
-    GlyphVariant font_;
-  };
-  class NoHostFolder final : public HostFolder {
-   public:
-    std::string path() override { return {}; }
-  };
   struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
@@ -74,13 +54,14 @@ class ModuleInstance {
   ModuleConfig config_;
   File traceFile_;
   File pngFile_;
-  std::optional<cli::TraceWriter> trace_;
+  std::optional<TraceWriter> trace_;
   std::optional<panel::VirtualPanel> panel_;
   std::unique_ptr<HardwarePort> hardware_;
-  std::optional<cli::TracingPort> tracingPort_;
+  std::optional<TracingPort> tracingPort_;
   PortIo* port_ = nullptr;
-  ModulePauses pauses_;
-  ConfigFont font_;
+  ThreadSleepPauses realPauses_;
+  TracedPauses pauses_;
+  NoSettings noSettingsFile_;
   NoHostFolder hostFolder_;
   Driver driver_;
   PictureComposer composer_;

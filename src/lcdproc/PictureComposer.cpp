@@ -43,22 +43,15 @@ void PictureComposer::setPixel(int64_t x, int64_t y) {
       static_cast<uint8_t>(1u << (y % 8));
 }
 
-void PictureComposer::drawCell(int column, int row,
-                               const std::array<uint8_t, CellWidth>& pageBytes) {
+void PictureComposer::drawCell(int column, int row, const TextCellColumns& cell) {
   if (column < 0 || row < 0 || column >= Columns || row >= Rows) return;
-  for (int i = 0; i < CellWidth; ++i) {
-    picture_[FrameMemory::layerIndex(column * CellWidth + i, row)] = pageBytes[i];
-  }
+  drawTextCell(picture_, column, row, cell);
 }
 
-std::array<uint8_t, PictureComposer::CellWidth> PictureComposer::cellOf(uint8_t code) const {
-  if (code < CustomCharCount) return customChars_[code];
-  std::array<uint8_t, CellWidth> cell{};  // the sixth column stays blank between glyphs
-  if (code < 0x20) return cell;           // 0x1F: no custom character behind it
-  const uint8_t shown = charMap_ == CharMap::Latin1 ? cp1250CodeOfLatin1(code) : code;
-  const auto glyph = glyphFor(shown, font_);
-  std::copy(glyph.begin(), glyph.end(), cell.begin());
-  return cell;
+TextCellColumns PictureComposer::cellOf(uint8_t code) const {
+  // Codes below 0x80, custom glyph numbers among them, are the same in both maps.
+  return textCellOf(charMap_ == CharMap::Latin1 ? cp1250CodeOfLatin1(code) : code, font_,
+                    customChars_);
 }
 
 void PictureComposer::string(int x, int y, const char* text) {
@@ -140,7 +133,7 @@ void PictureComposer::num(int x, int digit) {
 bool PictureComposer::icon(int x, int y, int code) {
   const auto art = iconPicture(code);
   if (!art) return false;
-  std::array<uint8_t, CellWidth> cell{};
+  TextCellColumns cell{};
   for (int ax = 0; ax < CellWidth; ++ax) {
     for (int ay = 0; ay < CellHeight; ++ay) {
       if (art->dark(ax, ay)) cell[ax] |= static_cast<uint8_t>(1u << ay);
@@ -171,14 +164,13 @@ void PictureComposer::cursor(int x, int y, int type, int64_t nowMilliseconds) {
 
 void PictureComposer::setChar(int n, const uint8_t (&rows)[CellHeight]) {
   if (n < 0 || n >= CustomCharCount) return;
-  std::array<uint8_t, CellWidth> cell{};
   for (int column = 0; column < CellWidth; ++column) {
+    uint8_t pageByte = 0;
     for (int row = 0; row < CellHeight; ++row) {
-      if ((rows[row] >> (CellWidth - 1 - column)) & 1)
-        cell[column] |= static_cast<uint8_t>(1u << row);
+      if ((rows[row] >> (CellWidth - 1 - column)) & 1) pageByte |= static_cast<uint8_t>(1u << row);
     }
+    customChars_[static_cast<std::size_t>(n * CellWidth + column)] = pageByte;
   }
-  customChars_[static_cast<std::size_t>(n)] = cell;
 }
 
 }  // namespace om6211::lcdd

@@ -6,7 +6,7 @@
 #include "driver/DriverSettings.h"
 #include "render/FrameMemory.h"
 #include "render/GlyphTable.h"
-#include "render/TextCursor.h"
+#include "render/TextCell.h"
 
 namespace om6211::lcdd {
 
@@ -45,14 +45,14 @@ class PictureComposer {
   const FrameMemory::Layer& picture() const { return picture_; }
 
  private:
-  void drawCell(int column, int row, const std::array<uint8_t, CellWidth>& pageBytes);
+  void drawCell(int column, int row, const TextCellColumns& cell);
   void setPixel(int64_t x, int64_t y);
-  std::array<uint8_t, CellWidth> cellOf(uint8_t code) const;
+  TextCellColumns cellOf(uint8_t code) const;
 
   GlyphVariant font_;
   CharMap charMap_;
   FrameMemory::Layer picture_{};
-  std::array<std::array<uint8_t, CellWidth>, CustomCharCount> customChars_{};
+  FrameMemory::CustomGlyphStore customChars_{};
 };
 
 }  // namespace om6211::lcdd

@@ -30,6 +30,10 @@ void SerialLink::writeDataRegister(uint8_t value) {
   if ((value & ResetHigh) == 0 && shadow_ != nullptr) shadow_->forget();
 }
 
+void SerialLink::writeRestingLines() {
+  writeDataRegister(static_cast<uint8_t>(settings_.backlightBits + DataRegisterIdle));
+}
+
 void SerialLink::sendBit(bool bit, int32_t delay) {
   const uint32_t control = settings_.portBase + 2;
   port_->write(control, bit ? OneFirstHalf : ZeroFirstHalf);
@@ -39,7 +43,7 @@ void SerialLink::sendBit(bool bit, int32_t delay) {
 }
 
 void SerialLink::sendFrame(bool isData, uint8_t value, int32_t delay) {
-  writeDataRegister(static_cast<uint8_t>(settings_.backlightBits + DataRegisterIdle));
+  writeRestingLines();
   sendBit(isData, delay);
   for (int bit = 7; bit >= 0; --bit) {
     // A failing port abandons only the rest of this bit; the frame goes on with the next one,

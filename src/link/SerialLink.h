@@ -39,6 +39,8 @@ class SerialLink {
 
   // Writes the data register as it is, without the backlight bits.
   void writeDataRegister(uint8_t value);
+  // Writes the data register as it rests between frames: reset released, the backlight bits.
+  void writeRestingLines();
 
  private:
   void sendFrame(bool isData, uint8_t value, int32_t delay);

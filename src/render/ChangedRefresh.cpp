@@ -50,7 +50,7 @@ struct Route {
 
 class Planner {
  public:
-  Planner(Controller& controller, const DriverSettings& settings, const FrameMemory::Layer& frame)
+  Planner(Controller& controller, const RenderSettings& settings, const FrameMemory::Layer& frame)
       : link_(controller.link()),
         frame_(frame),
         delay_(settings.BusDelay),
@@ -121,7 +121,7 @@ class Planner {
 
 }  // namespace
 
-void RefreshChanged(Controller& controller, DriverSettings& settings,
+void refreshChanged(Controller& controller, RenderSettings& settings,
                     const FrameMemory::Layer& frame) {
   // Planned against what was known at the start: the shadow follows the frames as they go.
   const ControllerShadow known = controller.shadow();

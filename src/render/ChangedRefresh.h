@@ -1,8 +1,8 @@
 #pragma once
 
-#include "driver/DriverSettings.h"
 #include "link/Controller.h"
 #include "render/FrameMemory.h"
+#include "render/RenderSettings.h"
 
 namespace om6211 {
 
@@ -13,7 +13,7 @@ namespace om6211 {
 // commands if the column differs, and resending unchanged bytes of the region is taken where
 // that is cheaper. Leaves the text cursor at (0, 0) as the full refresh does. Every byte of the
 // region must be known to the shadow.
-void RefreshChanged(Controller& controller, DriverSettings& settings,
+void refreshChanged(Controller& controller, RenderSettings& settings,
                     const FrameMemory::Layer& frame);
 
 }  // namespace om6211

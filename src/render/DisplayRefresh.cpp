@@ -15,7 +15,7 @@ FrameMemory::Layer combinedLayers(const FrameMemory& memory, std::string_view mi
   return frame;
 }
 
-void RefreshDisplay(Controller& controller, DriverSettings& settings,
+void RefreshDisplay(Controller& controller, RenderSettings& settings,
                     const FrameMemory::Layer& frame) {
   SetOutputAddress(0, 0, controller, settings);
   SerialLink& link = controller.link();

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "driver/DriverSettings.h"
 #include "link/Controller.h"
 #include "render/FrameMemory.h"
+#include "render/RenderSettings.h"
 
 namespace om6211 {
 
@@ -13,7 +13,7 @@ FrameMemory::Layer combinedLayers(const FrameMemory& memory, std::string_view mi
 
 // Streams `frame` to the display: TextRows pages of GraphicsWidth bytes, each page preceded by
 // its address. Leaves the text cursor at (0, 0).
-void RefreshDisplay(Controller& controller, DriverSettings& settings,
+void RefreshDisplay(Controller& controller, RenderSettings& settings,
                     const FrameMemory::Layer& frame);
 
 }  // namespace om6211

@@ -21,9 +21,12 @@ struct FrameMemory {
   // One plane of page bytes in the layout above.
   using Layer = std::array<uint8_t, LayerBytes>;
 
+  // Custom glyph n in bytes n * 6 to n * 6 + 5, one page byte per pixel column.
+  using CustomGlyphStore = std::array<uint8_t, CustomGlyphCount * CustomGlyphWidth>;
+
   Layer GraphicsLayer{};
   Layer TextLayer{};
-  std::array<uint8_t, CustomGlyphCount * CustomGlyphWidth> CustomGlyphs{};
+  CustomGlyphStore CustomGlyphs{};
 };
 
 }  // namespace om6211

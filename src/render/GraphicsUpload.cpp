@@ -15,7 +15,7 @@ constexpr int32_t LastLayerColumn = 83;
 uint8_t packPageByte(const std::array<uint8_t, HostBitmapBytes>& bitmap, int32_t stride, int32_t x,
                      int32_t firstRow) {
   uint8_t pageByte = 0;
-  for (int32_t bit = 0; bit < DriverSettings::PageHeight; ++bit) {
+  for (int32_t bit = 0; bit < RenderSettings::PageHeight; ++bit) {
     if (bitmap[static_cast<std::size_t>(x + (firstRow + bit) * stride)] != 0) pageByte |= 1u << bit;
   }
   return pageByte;
@@ -24,7 +24,7 @@ uint8_t packPageByte(const std::array<uint8_t, HostBitmapBytes>& bitmap, int32_t
 }  // namespace
 
 void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2,
-                     bool inverted, Controller& controller, DriverSettings& settings,
+                     bool inverted, Controller& controller, RenderSettings& settings,
                      FrameMemory& memory, RefreshScheduler& scheduler) {
   if (bitmap == nullptr) return;
   std::array<uint8_t, HostBitmapBytes> copy;
@@ -32,12 +32,12 @@ void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x
 
   scheduler.setDisplayMode(controller, settings, inverted);
 
-  constexpr int32_t PageHeight = DriverSettings::PageHeight;
+  constexpr int32_t PageHeight = RenderSettings::PageHeight;
   const int32_t lastColumn = std::min<int32_t>(x2, LastLayerColumn);
   // Widened to whole pages; stops at the last page rather than re-packing it from rows
   // beyond the bitmap.
   for (int32_t row = y1 / PageHeight * PageHeight;
-       row <= y2 && row / PageHeight < DriverSettings::PageCount; row += PageHeight) {
+       row <= y2 && row / PageHeight < RenderSettings::PageCount; row += PageHeight) {
     const int32_t page = row / PageHeight;
     for (int32_t x = x1; x <= lastColumn; ++x) {
       memory.GraphicsLayer[FrameMemory::layerIndex(x, page)] =

@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "driver/DriverSettings.h"
 #include "link/Controller.h"
 #include "render/FrameMemory.h"
 #include "render/RefreshScheduler.h"
+#include "render/RenderSettings.h"
 
 namespace om6211 {
 
@@ -17,7 +17,7 @@ inline constexpr std::size_t HostBitmapBytes = 84 * 48;
 // through `scheduler`. Columns past 83 and pages past 5 are not packed.
 // A null bitmap changes and sends nothing.
 void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2,
-                     bool inverted, Controller& controller, DriverSettings& settings,
+                     bool inverted, Controller& controller, RenderSettings& settings,
                      FrameMemory& memory, RefreshScheduler& scheduler);
 
 }  // namespace om6211

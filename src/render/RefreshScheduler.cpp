@@ -3,6 +3,7 @@
 #include "link/ControllerCommands.h"
 #include "render/ChangedRefresh.h"
 #include "render/DisplayRefresh.h"
+#include "render/TextCursor.h"
 
 namespace om6211 {
 
@@ -12,24 +13,33 @@ void RefreshScheduler::setPolicy(const RefreshPolicy& policy) {
 }
 
 bool RefreshScheduler::fullRefreshDue(const Controller& controller,
-                                      const DriverSettings& settings) const {
+                                      const RenderSettings& settings) const {
   if (policy_.mode == RefreshMode::Full) return true;
   if (!controller.shadow().knowsRegion(settings.TextRows, settings.GraphicsWidth)) return true;
   return policy_.fullRefreshEvery != 0 && changedSinceFull_ + 1 >= policy_.fullRefreshEvery;
 }
 
-void RefreshScheduler::refresh(Controller& controller, DriverSettings& settings,
+void RefreshScheduler::refresh(Controller& controller, RenderSettings& settings,
                                const FrameMemory::Layer& frame) {
   if (fullRefreshDue(controller, settings)) {
     changedSinceFull_ = 0;
     RefreshDisplay(controller, settings, frame);
   } else {
     ++changedSinceFull_;
-    RefreshChanged(controller, settings, frame);
+    refreshChanged(controller, settings, frame);
   }
 }
 
-void RefreshScheduler::setDisplayMode(Controller& controller, const DriverSettings& settings,
+void RefreshScheduler::moveCursor(int32_t column, int32_t row, Controller& controller,
+                                  RenderSettings& settings) const {
+  if (policy_.mode == RefreshMode::Changed) {
+    placeCursor(column, row, settings);
+  } else {
+    SetOutputAddress(column, row, controller, settings);
+  }
+}
+
+void RefreshScheduler::setDisplayMode(Controller& controller, const RenderSettings& settings,
                                       bool inverted) const {
   if (!fullRefreshDue(controller, settings) && controller.shadow().inverted() == inverted) return;
   controller.link().SendCommand(inverted ? command::InvertedDisplay : command::NormalDisplay,

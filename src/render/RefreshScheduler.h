@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "driver/DriverSettings.h"
 #include "link/Controller.h"
 #include "render/FrameMemory.h"
 #include "render/RefreshPolicy.h"
+#include "render/RenderSettings.h"
 
 namespace om6211 {
 
@@ -18,14 +18,19 @@ class RefreshScheduler {
   void setPolicy(const RefreshPolicy& policy);
 
   // Shows `frame` (layer layout) on the display.
-  void refresh(Controller& controller, DriverSettings& settings, const FrameMemory::Layer& frame);
+  void refresh(Controller& controller, RenderSettings& settings, const FrameMemory::Layer& frame);
+  // Moves the text cursor to the cell. The full mode also points the controller's address at the
+  // cell, as the host interface does; sending only what changed, each refresh sets its own
+  // address, so nothing is sent.
+  void moveCursor(int32_t column, int32_t row, Controller& controller,
+                  RenderSettings& settings) const;
   // Sets the normal or inverted display mode ahead of a refresh. In the full mode the command
   // always goes out; otherwise only when the controller may hold the other mode, or when the
   // coming refresh is a full one, so that the whole update is then the full mode's.
-  void setDisplayMode(Controller& controller, const DriverSettings& settings, bool inverted) const;
+  void setDisplayMode(Controller& controller, const RenderSettings& settings, bool inverted) const;
 
  private:
-  bool fullRefreshDue(const Controller& controller, const DriverSettings& settings) const;
+  bool fullRefreshDue(const Controller& controller, const RenderSettings& settings) const;
 
   RefreshPolicy policy_;
   uint32_t changedSinceFull_ = 0;

@@ -1,36 +1,15 @@
 #include "render/TextOutput.h"
 
-#include <algorithm>
-
 #include "render/DisplayRefresh.h"
-#include "render/GlyphTable.h"
-#include "render/TextCursor.h"
+#include "render/TextCell.h"
 
 namespace om6211 {
-namespace {
 
-constexpr uint8_t FirstBuiltInCode = 0x20;
-
-void drawCell(uint8_t code, const DriverSettings& settings, FrameMemory& memory) {
-  std::array<uint8_t, TextCellWidth> cell{};  // the sixth column stays blank for built-in glyphs
-  if (code >= FirstBuiltInCode) {
-    const auto glyph = glyphFor(code, glyphVariantFor(settings.FontName));
-    std::copy(glyph.begin(), glyph.end(), cell.begin());
-  } else if (code < FrameMemory::CustomGlyphCount) {
-    std::copy_n(memory.CustomGlyphs.begin() + code * TextCellWidth, TextCellWidth, cell.begin());
-  }  // code 0x1F has no custom glyph store entry: it draws a blank cell
-  for (int32_t i = 0; i < TextCellWidth; ++i) {
-    const int32_t pixelColumn = settings.CursorColumn * TextCellWidth + i;
-    memory.TextLayer[FrameMemory::layerIndex(pixelColumn, settings.CursorRow)] = cell[i];
-  }
-}
-
-}  // namespace
-
-void SendToMemory(uint8_t code, Controller& controller, DriverSettings& settings,
+void SendToMemory(uint8_t code, Controller& controller, RenderSettings& settings,
                   FrameMemory& memory, RefreshScheduler& scheduler) {
   if (settings.CursorColumn <= settings.TextColumns - 1) {
-    drawCell(code, settings, memory);
+    drawTextCell(memory.TextLayer, settings.CursorColumn, settings.CursorRow,
+                 textCellOf(code, glyphVariantFor(settings.FontName), memory.CustomGlyphs));
     ++settings.CursorColumn;
   }
   if (settings.CursorColumn > settings.TextColumns - 1 &&

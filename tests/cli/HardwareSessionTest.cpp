@@ -74,7 +74,7 @@ TEST(HardwareSession, EveryWayOutLeavesThePortReleased) {
        "went away",
        true},
       {"ppdev:/dev/parport0", "PPWDATA", ENXIO, 2, 2, "PPWDATA on /dev/parport0 failed", true},
-      {"direct:zz", "", 0, 0, 2, "unknown port 'direct:zz'", false},
+      {"direct:zz", "", 0, 0, 2, "unknown port back end 'direct:zz'", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.port) + " " + c.call);
@@ -140,7 +140,7 @@ TEST(BringUpTools, PatternsReachTheGlass) {
     const std::filesystem::path trace = scratch(c.name);
     ASSERT_EQ(
         runOn(unused, {"pattern", c.name, "--port", c.port, "--trace", trace.string()}).status, 0);
-    panel::VirtualPanel panel(panelPortBase(c.port));
+    panel::VirtualPanel panel(parsePortSelection(c.port).base);
     readTrace(readFile(trace), [&](const PortOperation& op) {
       op.kind == PortOperation::Kind::Out ? panel.write(op.number, op.value)
                                           : static_cast<void>(panel.read(op.number));

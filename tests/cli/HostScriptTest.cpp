@@ -45,7 +45,7 @@ TEST(HostScriptTest, EveryCommandParsesIntoItsCallAndSlots) {
     EXPECT_EQ(call.command, c.command) << c.line;
     EXPECT_EQ(call.numbers, c.numbers) << c.line;
     EXPECT_EQ(call.text, c.text) << c.line;
-    EXPECT_EQ(commandName(call.command), c.line.substr(0, c.line.find(' '))) << c.line;
+    EXPECT_EQ(exportedName(call.command), c.line.substr(0, c.line.find(' '))) << c.line;
   }
 }
 

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "cli/TraceReader.h"
-#include "cli/TraceWriter.h"
-#include "cli/TracedPauses.h"
-#include "cli/TracingPort.h"
 #include "panel/VirtualPanel.h"
+#include "platform/TraceWriter.h"
+#include "platform/TracedPauses.h"
+#include "platform/TracingPort.h"
 
 namespace om6211::cli {
 namespace {

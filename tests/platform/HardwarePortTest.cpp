@@ -59,7 +59,7 @@ TEST_P(HardwarePortTrace, CarriesExactlyTheVirtualPanelsTrace) {
   FakeParallelPort fake;
   fake.portBase = static_cast<uint32_t>(std::stoul(session.portText, nullptr, 16));
   {
-    auto port = openHardwarePort(session.selection, fake.portBase, fake);
+    auto port = openHardwarePort(parsePortSelection(session.selection), fake.portBase, fake);
     PortTrace pauses;
     RecordingPauses recordedPauses(pauses);
     Driver driver(
@@ -92,7 +92,7 @@ TEST(HardwarePort, ClaimsFirstAndReleasesLast) {
   };
   for (const Case& c : cases) {
     FakeParallelPort fake;
-    openHardwarePort(c.selection, 0x3BC, fake)->write(0x3BE, 1);
+    openHardwarePort(parsePortSelection(c.selection), 0x3BC, fake)->write(0x3BE, 1);
     std::vector<std::string> log = fake.log();
     ASSERT_EQ(log.size(), c.opening.size() + 1 + c.closing.size()) << c.selection;
     EXPECT_TRUE(std::equal(c.opening.begin(), c.opening.end(), log.begin())) << c.selection;
@@ -152,9 +152,13 @@ TEST(HardwarePort, OpeningFailuresNameTheFixAndLeaveNothingHeld) {
        2,
        {"permission denied", "root"},
        {"ioperm 378 3 on", "ioperm 220 1 on -> ", "ioperm 378 3 off"}},
-      {"direct:ffff", "none", 0, 1, {"unknown port 'direct:ffff'", "ppdev:/dev/parportN"}, {}},
-      {"ppdev:", "none", 0, 1, {"unknown port 'ppdev:'"}, {}},
-      {"virtual", "none", 0, 1, {"unknown port 'virtual'"}, {}},
+      {"direct:ffff",
+       "none",
+       0,
+       1,
+       {"unknown port back end 'direct:ffff'", "ppdev:/dev/parportN"},
+       {}},
+      {"ppdev:", "none", 0, 1, {"unknown port back end 'ppdev:'"}, {}},
       {"direct:378", "no port instructions", 0, 1, {"only on x86", "ppdev:/dev/parport0"}, {}},
   };
   for (const Case& c : cases) {
@@ -163,8 +167,8 @@ TEST(HardwarePort, OpeningFailuresNameTheFixAndLeaveNothingHeld) {
     fake.portInstructions = std::string(c.call) != "no port instructions";
     std::string message;
     try {
-      openHardwarePort(c.selection, 0x378, fake);
-    } catch (const PortOpenError& error) {
+      openHardwarePort(parsePortSelection(c.selection), 0x378, fake);
+    } catch (const std::exception& error) {  // PortOpenError, or PortSelectionError for the text
       message = error.what();
     }
     for (const char* phrase : c.phrases) {
@@ -174,6 +178,10 @@ TEST(HardwarePort, OpeningFailuresNameTheFixAndLeaveNothingHeld) {
     ASSERT_EQ(log.size(), c.log.size()) << c.selection << " " << c.call;
     for (std::size_t i = 0; i < log.size(); ++i) EXPECT_EQ(log[i].rfind(c.log[i], 0), 0u) << log[i];
   }
+  // The virtual panel is no hardware: nothing is opened for it.
+  FakeParallelPort fake;
+  EXPECT_EQ(openHardwarePort(parsePortSelection("virtual"), 0x378, fake), nullptr);
+  EXPECT_TRUE(fake.log().empty());
 }
 
 // A claim that never comes through ends as "port busy" within the wait; when it finally does,
@@ -206,7 +214,7 @@ TEST(HardwarePort, CarriesOnlyTheDriversRegistersAndReportsFailures) {
                              {false, 0x378, false}, {false, 0x37A, false}};
   for (const char* selection : {"ppdev:/dev/parport0", "direct:378"}) {
     FakeParallelPort fake;
-    auto port = openHardwarePort(selection, 0x378, fake);
+    auto port = openHardwarePort(parsePortSelection(selection), 0x378, fake);
     uint64_t refused = 0;
     for (const Access& access : accesses) {
       const std::size_t before = fake.operations().size();
@@ -223,7 +231,7 @@ TEST(HardwarePort, CarriesOnlyTheDriversRegistersAndReportsFailures) {
 
   FakeParallelPort fake;
   fake.failCall("PPWCONTROL", EIO, 2);
-  auto port = openHardwarePort("ppdev:/dev/parport0", 0x378, fake);
+  auto port = openHardwarePort(parsePortSelection("ppdev:/dev/parport0"), 0x378, fake);
   port->write(0x37A, 3);
   EXPECT_THROW(port->write(0x37A, 1), PortFailure);
   EXPECT_EQ(port->failureCount(), 1u);

@@ -103,7 +103,7 @@ std::vector<Call> changedModeSession() {
   calls.push_back({[](Driver& d) {
                      FrameMemory::Layer picture{};
                      for (std::size_t i = 0; i < picture.size(); i += 7) picture[i] = 0x5A;
-                     d.ShowFrame(picture);
+                     d.showFrame(picture);
                    },
                    true});
   screen("  12:00:02  ");

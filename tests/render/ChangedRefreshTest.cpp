@@ -148,7 +148,7 @@ class HostGenerator {
       picture_[static_cast<std::size_t>(everything ? n - 1 : pick(0, 503))] =
           static_cast<uint8_t>(pick(0, 255));
     }
-    return {{CallKind::Picture, [frame = picture_](Driver& d) { d.ShowFrame(frame); }}};
+    return {{CallKind::Picture, [frame = picture_](Driver& d) { d.showFrame(frame); }}};
   }
 
   std::mt19937 rng_;

@@ -1,12 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <string_view>
 
-#include "platform/HostFolder.h"
+#include "platform/NoHostFolder.h"
+#include "platform/NoSettings.h"
 #include "platform/Pauses.h"
-#include "platform/SettingsLookup.h"
 
 namespace om6211 {
 
@@ -14,21 +12,6 @@ namespace om6211 {
 class SilentPauses final : public Pauses {
  public:
   void sleep(uint32_t) override {}
-};
-
-// No settings file: every key takes its default.
-class NoSettings final : public SettingsLookup {
- public:
-  std::string lookup(const std::string&, std::string_view, std::string_view,
-                     std::string_view fallback) override {
-    return std::string(fallback);
-  }
-};
-
-// A host whose folder is unknown.
-class NoFolder final : public HostFolder {
- public:
-  std::string path() override { return {}; }
 };
 
 }  // namespace om6211

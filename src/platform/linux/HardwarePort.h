@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "platform/PortIo.h"
+#include "platform/PortSelection.h"
 #include "platform/linux/HardwarePortErrors.h"
 #include "platform/linux/SystemCalls.h"
 
@@ -53,23 +53,12 @@ class HardwarePort : public PortIo {
   std::string lastFailure_;
 };
 
-// Opens the port a selection names, for a driver configured with the data register
-// `portBase`:
-//   "ppdev:/dev/parportN" — the kernel's parallel-port device, claimed exclusively;
-//   "direct:BASE"         — direct I/O at BASE (hexadecimal), x86 only, root or CAP_SYS_RAWIO;
-//                           the driver's registers at `portBase` are carried to those at BASE.
-// Raises PortOpenError, leaving nothing open or claimed, when the selection is malformed or the
-// port cannot be had; the message names the fix.
-std::unique_ptr<HardwarePort> openHardwarePort(std::string_view selection, uint32_t portBase,
+// Opens the real port `selection` names, for a driver configured with the data register
+// `portBase` (for "direct:BASE" the driver's registers at `portBase` are carried to those at
+// BASE); none for the virtual panel, which is no hardware. Raises PortOpenError, leaving nothing
+// open or claimed, when the port cannot be had; the message names the fix.
+std::unique_ptr<HardwarePort> openHardwarePort(const PortSelection& selection, uint32_t portBase,
                                                SystemCalls& calls);
-std::unique_ptr<HardwarePort> openHardwarePort(std::string_view selection, uint32_t portBase);
-
-// Whether `selection` names a hardware port ("ppdev:…" or "direct:…"), well formed or not.
-bool namesHardwarePort(std::string_view selection);
-
-// The data register a selection's driver is configured with when the caller has no address of
-// its own: BASE for "direct:BASE", 378 for the parallel-port device. Raises PortOpenError for
-// a malformed selection.
-uint32_t defaultPortBase(std::string_view selection);
+std::unique_ptr<HardwarePort> openHardwarePort(const PortSelection& selection, uint32_t portBase);
 
 }  // namespace om6211

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "cli/TraceWriter.h"
+#include "platform/TraceWriter.h"
 #include "platform/PortIo.h"
 
-namespace om6211::cli {
+namespace om6211 {
 
 // Passes every operation to a port and writes the trace line of each one that happened; an
 // operation that failed reached no port and leaves no line.
@@ -26,4 +26,4 @@ class TracingPort final : public PortIo {
   TraceWriter* trace_;
 };
 
-}  // namespace om6211::cli
+}  // namespace om6211

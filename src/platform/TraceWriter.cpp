@@ -1,9 +1,9 @@
-#include "cli/TraceWriter.h"
+#include "platform/TraceWriter.h"
 
 #include <cerrno>
 #include <cstring>
 
-namespace om6211::cli {
+namespace om6211 {
 
 TraceWriter::TraceWriter(std::FILE* file, std::string name)
     : file_(file), name_(std::move(name)), buffer_(new char[BufferSize]) {}
@@ -36,4 +36,4 @@ bool TraceWriter::flush() {
   return problem_.empty();
 }
 
-}  // namespace om6211::cli
+}  // namespace om6211

@@ -7,7 +7,7 @@
 
 #include "platform/PortTrace.h"
 
-namespace om6211::cli {
+namespace om6211 {
 
 // Streams trace lines into a file through a large buffer of its own, so that writing a line
 // costs little more than formatting it.
@@ -41,4 +41,4 @@ class TraceWriter {
   std::string problem_;
 };
 
-}  // namespace om6211::cli
+}  // namespace om6211

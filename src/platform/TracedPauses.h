@@ -3,10 +3,10 @@
 #include <functional>
 #include <utility>
 
-#include "cli/TraceWriter.h"
+#include "platform/TraceWriter.h"
 #include "platform/Pauses.h"
 
-namespace om6211::cli {
+namespace om6211 {
 
 // Pauses of a run: written to the trace, if there is one, and waited out only by `waiter`
 // (real pauses for a real port; none for the virtual panel).
@@ -30,4 +30,4 @@ class TracedPauses final : public Pauses {
   std::function<void(uint32_t)> listener_;
 };
 
-}  // namespace om6211::cli
+}  // namespace om6211

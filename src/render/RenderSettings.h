@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace om6211 {
+
+// What rendering reads and writes of the driver's settings: the geometry a refresh covers, the
+// text cursor, the glyph variant and mixing as the settings file names them, and the delay
+// counts of the bytes it sends. Every member has its load value from a constant expression.
+struct RenderSettings {
+  // Pixel rows per controller page and pages in use; fixed by the module.
+  static constexpr int32_t PageHeight = 8;
+  static constexpr int32_t PageCount = 6;
+
+  static constexpr int32_t MaxGraphicsWidth = 84;
+  static constexpr int32_t MaxGraphicsHeight = 48;
+  static constexpr int32_t MaxTextColumns = 14;
+  static constexpr int32_t MaxTextRows = 6;
+
+  int32_t AddressDelay = 0;  // delay count of the addressing commands
+  int32_t BusDelay = 0;      // delay count of every other serial byte
+  int32_t GraphicsWidth = MaxGraphicsWidth;
+  int32_t GraphicsHeight = MaxGraphicsHeight;
+  int32_t TextColumns = MaxTextColumns;
+  int32_t TextRows = MaxTextRows;
+  int32_t CursorColumn = 0;  // may stand one past the last cell after it was written
+  int32_t CursorRow = 0;
+  std::string FontName;  // "TextFont" as read from the settings file
+  std::string MixMode;   // "Text+GraphicsDisplayMode" as read from the settings file
+};
+
+}  // namespace om6211
