@@ -70,10 +70,10 @@ class CliProcessTest : public ::testing::Test {
   }
 
   // The picture written with --png at `scale` picture pixels per glass pixel, in grey levels.
-  GrayImage glass(const std::string& arguments, int scale = 1) const {
+  GrayImage glass(const std::string& arguments, int scale = 1, int status = 0) const {
     const Outcome run =
         om6211(arguments + " --png glass.png --scale " + std::to_string(scale), {.hostDir = true});
-    EXPECT_EQ(run.status, 0) << arguments << "\n" << run.err;
+    EXPECT_EQ(run.status, status) << arguments << "\n" << run.err;
     const LoadedImage picture = loadImage(file("glass.png").string());
     EXPECT_FALSE(picture.problem) << *picture.problem;
     return picture.image;
@@ -103,6 +103,7 @@ TEST_F(CliProcessTest, EveryExitStatusHasItsCauseNamed) {
           std::string("DLL_GetInfo\nLCD_SendToGfxMemory ") + name + " 0 0 1 1 0\n");
   }
   write("bad.trace", "out 378 0e\n# fine\nout 37a\n");
+  write("q.txt", "q\n\n\n\n\n");
   struct Case {
     std::string arguments;
     int status;
@@ -120,6 +121,8 @@ TEST_F(CliProcessTest, EveryExitStatusHasItsCauseNamed) {
       {"run bom.txt --host-dir . --scale 32 --png a.png --port virtual:fffd", 0, "ready 1\n", ""},
       {"text '\u00c1rv\u00edz 5\u20ac' --png a.png --scale 1", 0, "", "U+20AC"},
       {"run failing.txt --host-dir .", 1, "ready 1\n", "failing.txt:1: LCD_SetIOPropertys failed"},
+      {"wiring <q.txt", 0, "serial data input.\nEnter: next step, q: stop > All signal pins low",
+       ""},
       {"", 2, "", "usage: om6211 COMMAND"},
       {"frobnicate", 2, "", "unknown command 'frobnicate'"},
       {"run", 2, "", "'run' takes SCRIPT"},
@@ -166,6 +169,7 @@ TEST_F(CliProcessTest, EveryExitStatusHasItsCauseNamed) {
 
 TEST_F(CliProcessTest, OutputThatCannotBeWrittenFailsTheRun) {
   write("script.txt", configure("378") + "LCD_Init\nLCD_IsReadyToReceive\n");
+  write("short.txt", "DLL_GetInfo\n");  // a trace that fits in the stream's buffer
   struct Case {
     std::string arguments;
     std::string out;
@@ -175,6 +179,7 @@ TEST_F(CliProcessTest, OutputThatCannotBeWrittenFailsTheRun) {
       {"run script.txt", "/dev/full", "standard output could not be written"},
       {"info", "/dev/full", "standard output could not be written"},
       {"run script.txt --trace /dev/full", "out.txt", "/dev/full: No space left on device"},
+      {"run short.txt --trace /dev/full", "out.txt", "/dev/full: No space left on device"},
       {"run script.txt --png-screens nowhere/s", "out.txt", "nowhere/s-0001.png"},
       {"run script.txt --png nowhere/glass.png", "out.txt", "nowhere/glass.png"},
   };
@@ -323,11 +328,13 @@ TEST_F(CliProcessTest, WhatTheCallsSendIsWhatTheGlassShows) {
   write("port278.txt", configure("278") + upload);
   write("width84then42.txt", configure("378") + upload + configure("378", 42) +
                                  "LCD_SendToGfxMemory dot.pbm 0 0 83 47 0\n");
+  write("failed42.txt", configure("378") + configure("37Q", 42) + upload);
   using Pixels = std::set<std::pair<int, int>>;
   struct Case {
     std::string arguments;
     Pixels lit;  // every other pixel is clear, or the other way round when inverted
     bool inverted = false;
+    int status = 0;
   };
   // The 2 x 2 dot is centred in the graphics width: at (41, 23) in 84 columns, (20, 23) in 42,
   // which the driver reads with the row stride 42.
@@ -338,6 +345,8 @@ TEST_F(CliProcessTest, WhatTheCallsSendIsWhatTheGlassShows) {
       {"run width42.txt", centred42},
       // The 42 columns of the second upload cover the left half of the first one's dot.
       {"run width84then42.txt", {{20, 23}, {21, 23}, {20, 24}, {21, 24}, {42, 23}, {42, 24}}},
+      // A configuration that failed set no width: the bitmap keeps the stride 84.
+      {"run failed42.txt", centred84, false, 1},
       {"run port278.txt --port virtual:278", centred84},
       {"run port278.txt", {}},
       {"image dot.pbm", centred84},
@@ -347,7 +356,7 @@ TEST_F(CliProcessTest, WhatTheCallsSendIsWhatTheGlassShows) {
       {"image tiny.png", {{40, 23}, {42, 23}, {41, 24}, {43, 24}}},
   };
   for (const Case& c : cases) {
-    const GrayImage picture = glass(c.arguments);
+    const GrayImage picture = glass(c.arguments, 1, c.status);
     if (picture.width != 84 || picture.height != 48) continue;
     for (int y = 0; y < 48; ++y) {
       for (int x = 0; x < 84; ++x) {

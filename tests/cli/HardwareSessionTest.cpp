@@ -14,6 +14,7 @@
 #include "cli/Tool.h"
 #include "cli/TraceReader.h"
 #include "panel/VirtualPanel.h"
+#include "render/GlyphTable.h"
 #include "support/FakeParallelPort.h"
 
 namespace om6211::cli {
@@ -125,6 +126,21 @@ std::filesystem::path scratch(const std::string& name) {
          ("om6211-hardware-session-" + std::to_string(::getpid()) + "-" + name);
 }
 
+// The last screen of the text pattern: glyphs c8 to ff fill the top four rows of cells.
+HostBitmap lastTextScreen() {
+  HostBitmap screen{};
+  for (int cell = 0; cell < 56; ++cell) {
+    const auto glyph = glyphFor(static_cast<uint8_t>(0xC8 + cell), GlyphVariant::Default);
+    for (int x = 0; x < 5; ++x) {
+      for (int y = 0; y < 8; ++y) {
+        screen[static_cast<std::size_t>(cell % 14 * 6 + x + (cell / 14 * 8 + y) * 84)] =
+            (glyph[static_cast<std::size_t>(x)] >> y) & 1;
+      }
+    }
+  }
+  return screen;
+}
+
 // The pattern as the virtual panel rebuilt it from the traffic equals the picture asked for.
 TEST(BringUpTools, PatternsReachTheGlass) {
   struct Case {
@@ -132,9 +148,15 @@ TEST(BringUpTools, PatternsReachTheGlass) {
     int lit;
     const char* port;
   };
-  const Case cases[] = {{"border", 2 * 84 + 2 * 46, "virtual"}, {"checker", 84 * 24, "virtual:278"},
-                        {"all-on", 84 * 48, "virtual"},         {"all-off", 0, "virtual"},
-                        {"columns", 42 * 48, "virtual"},        {"pages", 84 * 21, "virtual"}};
+  // The driver keeps both planes of its frame memory from run to run in one process: the text
+  // pattern comes last, after all-off has cleared the graphics plane.
+  const Case cases[] = {{"border", 2 * 84 + 2 * 46, "virtual"},
+                        {"checker", 84 * 24, "virtual:278"},
+                        {"all-on", 84 * 48, "virtual"},
+                        {"columns", 42 * 48, "virtual"},
+                        {"pages", 84 * 21, "virtual"},
+                        {"all-off", 0, "virtual"},
+                        {"text", 401, "virtual"}};
   FakeParallelPort unused;
   for (const Case& c : cases) {
     const std::filesystem::path trace = scratch(c.name);
@@ -147,7 +169,8 @@ TEST(BringUpTools, PatternsReachTheGlass) {
     });
     std::filesystem::remove(trace);
     const panel::Glass glass = panel.glass();
-    const HostBitmap expected = *patternBitmap(c.name);
+    const HostBitmap expected =
+        c.name == std::string("text") ? lastTextScreen() : *patternBitmap(c.name);
     int lit = 0;
     for (int y = 0; y < 48; ++y) {
       for (int x = 0; x < 84; ++x) {

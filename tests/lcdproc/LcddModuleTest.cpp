@@ -21,10 +21,11 @@ using Config = std::map<std::string, std::string>;
 
 std::map<std::string, Config> sections;  // the server's configuration, by section
 
-const char* configString(const char* section, const char* key, int, const char* fallback) {
+// `skip` counts the occurrences of a repeated key to pass over; here each key occurs once.
+const char* configString(const char* section, const char* key, int skip, const char* fallback) {
   const auto& keys = sections[section];
   const auto value = keys.find(key);
-  return value == keys.end() ? fallback : value->second.c_str();
+  return skip != 0 || value == keys.end() ? fallback : value->second.c_str();
 }
 int configHasKey(const char* section, const char* key) {
   return static_cast<int>(sections[section].count(key));

@@ -10,12 +10,21 @@ using om6211::GlyphVariant;
 using om6211::lcdd::CharMap;
 using om6211::lcdd::PictureComposer;
 
+char pixel(const PictureComposer& composer, int x, int y) {
+  return (composer.picture()[FrameMemory::layerIndex(x, y / 8)] >> (y % 8)) & 1 ? '#' : '.';
+}
+
 // The pixel columns of row `y` that are lit.
 std::string row(const PictureComposer& composer, int y, int from = 0, int to = 84) {
   std::string pixels;
-  for (int x = from; x < to; ++x) {
-    pixels += (composer.picture()[FrameMemory::layerIndex(x, y / 8)] >> (y % 8)) & 1 ? '#' : '.';
-  }
+  for (int x = from; x < to; ++x) pixels += pixel(composer, x, y);
+  return pixels;
+}
+
+// The pixel rows of column `x` that are lit, from row `from` down to row `to` - 1.
+std::string column(const PictureComposer& composer, int x, int from, int to) {
+  std::string pixels;
+  for (int y = from; y < to; ++y) pixels += pixel(composer, x, y);
   return pixels;
 }
 
@@ -68,6 +77,32 @@ TEST(PictureComposer, BarPatternBitsShapeTheBar) {
   composer.hbar(1, 1, 3, 500, 0x040);  // seamless: the whole cell height
   EXPECT_EQ(row(composer, 0, 0, 18), "#########.........");
   EXPECT_EQ(row(composer, 7, 0, 18), "#########.........");
+}
+
+TEST(PictureComposer, VerticalBarPatternBitsShapeTheBar) {
+  struct Case {
+    int pattern;
+    const char* edge;    // pixel columns 0 and 4 of the cell, rows 8-23
+    const char* middle;  // pixel column 2
+  };
+  const Case cases[] = {
+      {0x000, "........########", "........########"},  // filled, from the bottom
+      {0x002, "########........", "########........"},  // negative: from the far end
+      {0x010, "........########", "........#......#"},  // open: the outline only
+      {0x020, ".........#.#.#.#", ".........#.#.#.#"},  // striped
+  };
+  PictureComposer composer(GlyphVariant::Default, CharMap::Cp1250);
+  for (const Case& c : cases) {
+    composer.clear();
+    composer.vbar(1, 3, 2, 500, c.pattern);
+    EXPECT_EQ(column(composer, 0, 8, 24), c.edge) << c.pattern;
+    EXPECT_EQ(column(composer, 2, 8, 24), c.middle) << c.pattern;
+    EXPECT_EQ(column(composer, 4, 8, 24), c.edge) << c.pattern;
+    EXPECT_EQ(column(composer, 5, 0, 48), std::string(48, '.')) << "the spacing column";
+  }
+  composer.clear();
+  composer.vbar(1, 3, 2, 500, 0x040);  // seamless: the whole cell width
+  EXPECT_EQ(column(composer, 5, 8, 24), "........########");
 }
 
 }  // namespace

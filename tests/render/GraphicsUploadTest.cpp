@@ -40,6 +40,9 @@ TEST(GraphicsUpload, InvertedModeIsSentBeforeTheRefresh) {
     rig.upload(0, 0, 0, 0, inverted);
     EXPECT_EQ(rig.frames().front(), cmd(uint8_t(mode)));
     EXPECT_EQ(rig.layer(0, 0), 0x01) << "the layer itself is never inverted";
+    rig.clearTrace();
+    rig.upload(0, 0, 0, 0, inverted);
+    EXPECT_EQ(rig.frames().front(), cmd(uint8_t(mode))) << "the full refresh repeats the mode";
   }
 }
 
