@@ -19,20 +19,40 @@ constexpr const char* SettingsFileBelowHost = "/controller/OM6211/settings.ini";
 constexpr const char* SettingsSection = "init";
 constexpr uint8_t BacklightOnBits = 0xF0;
 
-// Runs an output operation, handing the message of any failure to `report` instead of the
-// caller: a failed character, refresh or upload is dropped and the host is never told.
+}  // namespace
+
 template <typename Work>
-void absorbingFailures(Work&& work, Driver::FailureReport report) noexcept {
+void Driver::absorbingFailures(Work&& work) noexcept {
   try {
     work();
   } catch (const std::exception& failure) {
-    if (report != nullptr) report(failure.what());
+    if (report_ != nullptr) report_(failure.what());
   } catch (...) {
-    if (report != nullptr) report("unknown failure");
+    if (report_ != nullptr) report_("unknown failure");
   }
 }
 
-}  // namespace
+Bus& Driver::boundBus() {
+  if (platform_.bus != nullptr) return *platform_.bus;
+  portBus_.bind(*platform_.port, settings_.PortBase);
+  return portBus_;
+}
+
+void Driver::reportAbsorbed(const Bus& bus, uint64_t absorbedBefore) const noexcept {
+  if (report_ != nullptr && bus.absorbedFailures() != absorbedBefore) {
+    report_(bus.lastAbsorbedFailure().c_str());
+  }
+}
+
+void Driver::bringIntoStep(Controller& controller) {
+  if (displayOn_) {
+    controller.Init(StartupPicture::None);
+    scheduler_.restore(controller, settings_);
+  } else {
+    controller.pulseReset();
+  }
+  resyncDue_ = false;
+}
 
 std::string Driver::settingsFilePath() const {
   // Without the host's folder there is no settings file: the path below nothing would name a
@@ -60,6 +80,9 @@ void Driver::SetIOPropertys(const char* portText, const IoProperties& properties
                                 lookup.lookup(file, SettingsSection, "FullRefreshEvery", "32")));
   // The port, the geometry or the module itself may have changed.
   shadow_.forget();
+  // Kept even if sending them fails: the contrast the next initialisation sends.
+  settings_.ContrastValue = properties.contrastValue;
+  settings_.ContrastOn = properties.contrastOn;
 
   settings_.GraphicsWidth =
       clampedGeometry(properties.graphicsWidth, DriverSettings::MaxGraphicsWidth);
@@ -71,8 +94,6 @@ void Driver::SetIOPropertys(const char* portText, const IoProperties& properties
   withController([&](Controller& controller) {
     controller.sendContrast(properties.contrastOn, properties.contrastValue);
   });
-  settings_.ContrastValue = properties.contrastValue;
-  settings_.ContrastOn = properties.contrastOn;
 }
 
 void Driver::Init() {
@@ -83,11 +104,16 @@ void Driver::Init() {
                               settings_.GraphicsHeight == DriverSettings::MaxGraphicsHeight;
     picture = wholeDisplay ? StartupPicture::Splash : StartupPicture::AllPixelsOn;
   }
+  // The initialisation is itself what brings the controller back into step.
+  resyncDue_ = false;
+  displayOn_ = true;
+  scheduler_.noteBlankDisplay();
   withController([&](Controller& controller) { controller.Init(picture); });
   settings_.FirstInitPending = false;
 }
 
 void Driver::CleanUp() {
+  displayOn_ = false;
   withController([](Controller& controller) { controller.CleanUp(); });
   shadow_.forget();  // powered down: the RAM may not survive
 }
@@ -97,47 +123,41 @@ void Driver::SetOutputAddress(int32_t column, int32_t row) {
       [&](Controller& controller) { scheduler_.moveCursor(column, row, controller, settings_); });
 }
 
-void Driver::SendToMemory(uint8_t code, FailureReport report) noexcept {
-  absorbingFailures(
-      [&] {
-        withController([&](Controller& controller) {
-          om6211::SendToMemory(code, controller, settings_, memory_, scheduler_);
-        });
-      },
-      report);
+void Driver::SendToMemory(uint8_t code) noexcept {
+  absorbingFailures([&] {
+    withController([&](Controller& controller) {
+      om6211::SendToMemory(code, controller, settings_, memory_, scheduler_);
+    });
+  });
 }
 
 void Driver::SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2,
-                             uint16_t y2, bool inverted, FailureReport report) noexcept {
-  absorbingFailures(
-      [&] {
-        withController([&](Controller& controller) {
-          om6211::SendToGfxMemory(bitmap, x1, y1, x2, y2, inverted, controller, settings_, memory_,
-                                  scheduler_);
-        });
-      },
-      report);
+                             uint16_t y2, bool inverted) noexcept {
+  absorbingFailures([&] {
+    withController([&](Controller& controller) {
+      om6211::SendToGfxMemory(bitmap, x1, y1, x2, y2, inverted, controller, settings_, memory_,
+                              scheduler_);
+    });
+  });
 }
 
-void Driver::showFrame(const FrameMemory::Layer& picture, FailureReport report) noexcept {
+void Driver::showFrame(const FrameMemory::Layer& picture) noexcept {
   // A failed frame is dropped; the next one sends the picture again.
-  absorbingFailures(
-      [&] {
-        withController(
-            [&](Controller& controller) { scheduler_.refresh(controller, settings_, picture); });
-      },
-      report);
+  absorbingFailures([&] {
+    withController(
+        [&](Controller& controller) { scheduler_.refresh(controller, settings_, picture); });
+  });
 }
 
 void Driver::setBacklight(bool on) {
   settings_.BacklightBits = on ? BacklightOnBits : 0;
-  withController([](Controller& controller) { controller.link().writeRestingLines(); });
+  withController([](Controller& controller) { controller.link().holdRestingLines(); });
 }
 
 void Driver::setContrast(uint8_t contrastValue) {
-  withController([&](Controller& controller) { controller.sendContrast(true, contrastValue); });
   settings_.ContrastOn = true;
   settings_.ContrastValue = contrastValue;
+  withController([&](Controller& controller) { controller.sendContrast(true, contrastValue); });
 }
 
 void Driver::SetCGRAMChar(const CustomGlyphBlock& block) {

@@ -20,9 +20,6 @@ constinit NativePort nativePort;
 constinit NativePauses nativePauses;
 constinit NativeSettingsLookup nativeSettings;
 constinit NativeHostFolder nativeHostFolder;
-constexpr Platform nativePlatform{&nativePort, &nativePauses, &nativeSettings, &nativeHostFolder};
-constinit Driver driver{nativePlatform};
-
 // Fixed storage, so that keeping a message can never fail while handling another failure.
 constinit char lastFailureText[512] = {};
 
@@ -35,6 +32,9 @@ void keepFailure(const char* message) noexcept {
   OutputDebugStringA("\n");
 #endif
 }
+
+constexpr Platform nativePlatform{&nativePort, &nativePauses, &nativeSettings, &nativeHostFolder};
+constinit Driver driver{nativePlatform, keepFailure};
 
 template <typename Call>
 void guarded(Call&& call) noexcept {
@@ -129,14 +129,14 @@ uint8_t OM6211_STDCALL LCD_IsReadyToReceive(void) {
 void OM6211_STDCALL LCD_SendToController(uint32_t /*ignored*/) {}
 
 void OM6211_STDCALL LCD_SendToMemory(uint32_t code) {
-  guarded([&] { driver.SendToMemory(om6211::lowByte(code), om6211::keepFailure); });
+  guarded([&] { driver.SendToMemory(om6211::lowByte(code)); });
 }
 
 void OM6211_STDCALL LCD_SendToGfxMemory(const uint8_t* bitmap, uint32_t x1, uint32_t y1,
                                         uint32_t x2, uint32_t y2, uint32_t inverted) {
   guarded([&] {
     driver.SendToGfxMemory(bitmap, om6211::low16(x1), om6211::low16(y1), om6211::low16(x2),
-                           om6211::low16(y2), om6211::isTrue(inverted), om6211::keepFailure);
+                           om6211::low16(y2), om6211::isTrue(inverted));
   });
 }
 

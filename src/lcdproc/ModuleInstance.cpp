@@ -25,8 +25,8 @@ std::FILE* openForWriting(const std::string& path, const char* what) {
   return file;
 }
 
-// A frame the port failed to take is dropped (the next flush sends the picture again); LCDd's
-// log says why.
+// A frame the port failed to take is dropped (the next flush sends the picture again, after
+// bringing the controller back into step); LCDd's log says why.
 void reportFailure(const char* message) noexcept {
   std::fprintf(stderr, "om6211: %s\n", message);
 }
@@ -48,7 +48,7 @@ ModuleInstance::ModuleInstance(const ModuleConfig& config)
       traceFile_(openForWriting(config.trace, "trace")),
       pngFile_(openForWriting(config.png, "picture")),
       pauses_(nullptr, config.port.isHardware() ? &realPauses_ : nullptr),
-      driver_(Platform{nullptr, &pauses_, &noSettingsFile_, &hostFolder_}),
+      driver_(Platform{nullptr, &pauses_, &noSettingsFile_, &hostFolder_}, reportFailure),
       composer_(config.font, config.charMap),
       backlight_(config.backlight),
       contrastPromille_(promilleOfContrastValue(contrastValueOfPromille(config.contrastPromille))),
@@ -98,7 +98,7 @@ void ModuleInstance::writeTrace() {
 }
 
 void ModuleInstance::flush() {
-  driver_.showFrame(composer_.picture(), reportFailure);
+  driver_.showFrame(composer_.picture());
   writeTrace();
   if (!pngFile_ || !panel_) return;
   const panel::Glass glass = panel_->glass();

@@ -13,10 +13,11 @@ constexpr int DisplayRamBytes = 84 * 6;
 void Controller::play(std::span<const SequenceStep> steps) {
   for (const SequenceStep& step : steps) {
     switch (step.kind) {
-      case SequenceStep::Kind::DataRegister:
-        link_->writeDataRegister(static_cast<uint8_t>(step.value));
+      case SequenceStep::Kind::ResetLine:
+        link_->setControlLines({.resetReleased = step.value != 0, .backlightOn = false});
         break;
       case SequenceStep::Kind::Sleep:
+        link_->flush();  // nothing waits in a queue through a pause
         pauses_->sleep(step.value);
         break;
       case SequenceStep::Kind::Command:
@@ -37,7 +38,12 @@ void Controller::sendContrast(bool contrastOn, uint8_t contrastValue) {
   command(command::contrastLevel(contrastOn ? contrastValue : 0));
 }
 
+void Controller::pulseReset() {
+  play(sequence::ResetPulse);
+}
+
 void Controller::Init(StartupPicture picture) {
+  pulseReset();
   play(sequence::PowerUp);
   if (picture == StartupPicture::None) return;
   if (picture == StartupPicture::Splash) {

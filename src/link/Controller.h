@@ -33,7 +33,10 @@ class Controller {
                        const ControllerShadow& shadow)
       : link_(&link), pauses_(&pauses), settings_(settings), shadow_(&shadow) {}
 
+  // The reset pulse, then power-up with the picture, RAM cleared, display on.
   void Init(StartupPicture picture);
+  // Only the reset pulse: the controller rests in its reset state, in step with the frames.
+  void pulseReset();
   void CleanUp();
   // Points the controller's RAM address at `pixelColumn` of `page`.
   void setAddress(int32_t page, int32_t pixelColumn);

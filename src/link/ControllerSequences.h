@@ -8,7 +8,7 @@ namespace om6211 {
 // One step of a fixed controller sequence.
 struct SequenceStep {
   enum class Kind : uint8_t {
-    DataRegister,  // write `value` to the data register as it is (no backlight bits)
+    ResetLine,     // set the reset line: low (`value` 0) or released (1), the backlight off
     Sleep,         // pause `value` milliseconds
     Command,       // send `value` as a command
     ContrastPair,  // send the configured contrast as its two commands
@@ -25,10 +25,14 @@ namespace sequence {
 
 using Kind = SequenceStep::Kind;
 
-// Every initialisation: a reset pulse, power-up, clearing the display RAM, display on.
+// A reset pulse: the controller starts afresh, its bit counter at the start of a frame.
+inline constexpr SequenceStep ResetPulse[] = {
+    {Kind::ResetLine, 0}, {Kind::Sleep, 1},  // reset line low ...
+    {Kind::ResetLine, 1}, {Kind::Sleep, 1},  // ... and released again
+};
+
+// Every initialisation, after the reset pulse: power-up, clearing the display RAM, display on.
 inline constexpr SequenceStep PowerUp[] = {
-    {Kind::DataRegister, 0x0C}, {Kind::Sleep, 1},  // reset line low ...
-    {Kind::DataRegister, 0x0E}, {Kind::Sleep, 1},  // ... and high again
     {Kind::Command, 0xE2},                         // software reset
     {Kind::Command, 0x28},                         // power control: all off
     {Kind::Command, 0xAE},                         // display off

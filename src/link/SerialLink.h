@@ -1,31 +1,29 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "link/ControllerShadow.h"
-#include "platform/PortIo.h"
+#include "platform/Bus.h"
 
 namespace om6211 {
 
-// What the link needs of the configuration: where the port is and the backlight bits that
-// every data-register byte carries.
+// What the link needs of the configuration: the backlight, which the control lines carry
+// between frames.
 struct LinkSettings {
-  uint32_t portBase = 0x378;  // data register; the control register is portBase + 2
-  uint8_t backlightBits = 0;  // 0xF0 with the backlight on
+  bool backlightOn = false;
 };
 
-// Clocks 9-bit frames (selector bit, then eight bits, most significant first) into the
-// controller by toggling two control lines of the parallel port.
+// The 9-bit serial link to the controller: every byte that reaches the display passes through
+// SendCommand (selector bit 0) or SendData (selector bit 1). Before each frame the control lines
+// are set as they rest between frames (reset released, the configured backlight).
 class SerialLink {
  public:
-  // I/O port read once per delay unit; its value is discarded.
-  static constexpr uint32_t DelayPort = 0x220;
-
-  // `shadow`, when given, is told every frame sent. A failure absorbed inside a value bit makes
-  // it forget everything, and from then on this link tells it nothing more; a failure that
+  // `shadow`, when given, is told every frame sent. A failure the bus absorbed inside a frame
+  // makes it forget everything, and from then on this link tells it nothing more; a failure that
   // reaches the caller leaves forgetting to the caller.
-  constexpr SerialLink(PortIo& port, LinkSettings settings, ControllerShadow* shadow = nullptr)
-      : port_(&port), settings_(settings), shadow_(shadow) {}
+  SerialLink(Bus& bus, LinkSettings settings, ControllerShadow* shadow = nullptr)
+      : bus_(&bus), settings_(settings), shadow_(shadow) {}
 
   void SendCommand(uint8_t value, int32_t delay) {
     sendFrame(false, value, delay);
@@ -35,21 +33,28 @@ class SerialLink {
     sendFrame(true, value, delay);
     if (shadow_ != nullptr) shadow_->onData(value);
   }
-  void Delay(int32_t count);
 
-  // Writes the data register as it is, without the backlight bits.
-  void writeDataRegister(uint8_t value);
-  // Writes the data register as it rests between frames: reset released, the backlight bits.
-  void writeRestingLines();
+  // Sets the control lines as they are, e.g. the reset line low for a reset pulse.
+  void setControlLines(Bus::ControlLines lines);
+  // Sets the control lines as they rest between frames.
+  void holdRestingLines() {
+    setControlLines({.resetReleased = true, .backlightOn = settings_.backlightOn});
+  }
+  // Sends whatever the bus queued: before a pause, and at the end of every call.
+  void flush() { bus_->flush(); }
+
+  // Runs `action` once, just before the first frame this link sends (not at all if it sends
+  // none): how the driver brings a controller that fell out of step back before it goes on.
+  void beforeFirstFrame(std::function<void()> action) { beforeFirstFrame_ = std::move(action); }
 
  private:
   void sendFrame(bool isData, uint8_t value, int32_t delay);
-  void sendBit(bool bit, int32_t delay);
   void lostTrackOfController();
 
-  PortIo* port_;
+  Bus* bus_;
   LinkSettings settings_;
   ControllerShadow* shadow_;
+  std::function<void()> beforeFirstFrame_;
 };
 
 }  // namespace om6211

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Bus.h"
 #include "platform/HostFolder.h"
 #include "platform/Pauses.h"
 #include "platform/PortIo.h"
@@ -7,12 +8,14 @@
 
 namespace om6211 {
 
-// Everything the driver needs from the machine it runs on.
+// Everything the driver needs from the machine it runs on. The frames go out on `bus` when
+// there is one, else through `port` as a parallel port.
 struct Platform {
   PortIo* port;
   Pauses* pauses;
   SettingsLookup* settings;
   HostFolder* hostFolder;
+  Bus* bus = nullptr;
 };
 
 }  // namespace om6211

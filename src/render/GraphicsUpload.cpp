@@ -30,8 +30,6 @@ void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x
   std::array<uint8_t, HostBitmapBytes> copy;
   std::copy_n(bitmap, copy.size(), copy.begin());
 
-  scheduler.setDisplayMode(controller, settings, inverted);
-
   constexpr int32_t PageHeight = RenderSettings::PageHeight;
   const int32_t lastColumn = std::min<int32_t>(x2, LastLayerColumn);
   // Widened to whole pages; stops at the last page rather than re-packing it from rows
@@ -44,6 +42,8 @@ void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x
           packPageByte(copy, settings.GraphicsWidth, x, row);
     }
   }
+  // Packed before anything is sent, so that a port failure loses no part of the picture.
+  scheduler.setDisplayMode(controller, settings, inverted);
   scheduler.refresh(controller, settings, combinedLayers(memory, settings.MixMode));
 }
 

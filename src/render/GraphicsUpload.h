@@ -12,8 +12,8 @@ namespace om6211 {
 // Size of the host bitmap: one byte per pixel, a non-zero byte lit, rows GraphicsWidth apart.
 inline constexpr std::size_t HostBitmapBytes = 84 * 48;
 
-// Sets the normal or inverted display mode, packs the rectangle (x1, y1)-(x2, y2) of the host
-// bitmap into the graphics layer, widened to whole pages, and refreshes the display, both
+// Packs the rectangle (x1, y1)-(x2, y2) of the host bitmap into the graphics layer, widened to
+// whole pages, then sets the normal or inverted display mode and refreshes the display, both
 // through `scheduler`. Columns past 83 and pages past 5 are not packed.
 // A null bitmap changes and sends nothing.
 void SendToGfxMemory(const uint8_t* bitmap, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2,

@@ -21,6 +21,7 @@ bool RefreshScheduler::fullRefreshDue(const Controller& controller,
 
 void RefreshScheduler::refresh(Controller& controller, RenderSettings& settings,
                                const FrameMemory::Layer& frame) {
+  shown_ = frame;
   if (fullRefreshDue(controller, settings)) {
     changedSinceFull_ = 0;
     RefreshDisplay(controller, settings, frame);
@@ -39,8 +40,21 @@ void RefreshScheduler::moveCursor(int32_t column, int32_t row, Controller& contr
   }
 }
 
+void RefreshScheduler::noteBlankDisplay() {
+  shown_.fill(0);
+  inverted_ = false;
+}
+
+void RefreshScheduler::restore(Controller& controller, RenderSettings& settings) {
+  controller.link().SendCommand(inverted_ ? command::InvertedDisplay : command::NormalDisplay,
+                                settings.BusDelay);
+  const FrameMemory::Layer frame = shown_;
+  refresh(controller, settings, frame);
+}
+
 void RefreshScheduler::setDisplayMode(Controller& controller, const RenderSettings& settings,
-                                      bool inverted) const {
+                                      bool inverted) {
+  inverted_ = inverted;
   if (!fullRefreshDue(controller, settings) && controller.shadow().inverted() == inverted) return;
   controller.link().SendCommand(inverted ? command::InvertedDisplay : command::NormalDisplay,
                                 settings.BusDelay);

@@ -19,6 +19,11 @@ class RefreshScheduler {
 
   // Shows `frame` (layer layout) on the display.
   void refresh(Controller& controller, RenderSettings& settings, const FrameMemory::Layer& frame);
+  // The display was just powered up: RAM blank, normal mode.
+  void noteBlankDisplay();
+  // Shows again what the display should show after a power-up that lost it: the display mode
+  // the host last asked for and the picture of the latest refresh.
+  void restore(Controller& controller, RenderSettings& settings);
   // Moves the text cursor to the cell. The full mode also points the controller's address at the
   // cell, as the host interface does; sending only what changed, each refresh sets its own
   // address, so nothing is sent.
@@ -27,13 +32,16 @@ class RefreshScheduler {
   // Sets the normal or inverted display mode ahead of a refresh. In the full mode the command
   // always goes out; otherwise only when the controller may hold the other mode, or when the
   // coming refresh is a full one, so that the whole update is then the full mode's.
-  void setDisplayMode(Controller& controller, const RenderSettings& settings, bool inverted) const;
+  void setDisplayMode(Controller& controller, const RenderSettings& settings, bool inverted);
 
  private:
   bool fullRefreshDue(const Controller& controller, const RenderSettings& settings) const;
 
   RefreshPolicy policy_;
   uint32_t changedSinceFull_ = 0;
+  // What the glass should show: the frame of the latest refresh, in the mode last asked for.
+  FrameMemory::Layer shown_{};
+  bool inverted_ = false;
 };
 
 }  // namespace om6211

@@ -22,13 +22,15 @@ inline void placeCursor(int32_t column, int32_t row, RenderSettings& settings) {
   settings.CursorRow = row;
 }
 
-// Points the controller's address at the cell, then moves the cursor there.
+// Moves the cursor to the cell, then points the controller's address at it. The cursor moves
+// even when the address cannot be sent: the host's next characters belong in that cell, and
+// each refresh sets its own address.
 inline void SetOutputAddress(int32_t column, int32_t row, Controller& controller,
                              RenderSettings& settings) {
   if (!onTextGrid(settings, column, row)) return;
-  controller.setAddress(row, column * TextCellWidth);
   settings.CursorColumn = column;
   settings.CursorRow = row;
+  controller.setAddress(row, column * TextCellWidth);
 }
 
 }  // namespace om6211

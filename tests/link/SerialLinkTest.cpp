@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "link/ParallelPortBus.h"
 #include "platform/RecordingPort.h"
 
 namespace om6211 {
@@ -12,15 +13,15 @@ namespace {
 using Kind = PortOperation::Kind;
 
 struct LinkRig {
-  LinkSettings settings;
   PortTrace trace;
   RecordingPort port{trace};
-  SerialLink link{port, settings};
+  ParallelPortBus bus{port, 0x378};
+  SerialLink link{bus, {}};
 
   std::vector<uint8_t> controlWrites() const {
     std::vector<uint8_t> values;
     for (const auto& op : trace.operations) {
-      if (op.kind == Kind::Out && op.number == settings.portBase + 2) values.push_back(op.value);
+      if (op.kind == Kind::Out && op.number == 0x37A) values.push_back(op.value);
     }
     return values;
   }
@@ -73,9 +74,10 @@ TEST(SerialLink, DelayCountsPortReadsAfterEveryControlWrite) {
 }
 
 TEST(SerialLink, DataRegisterCarriesTheBacklightBits) {
-  for (const auto& [bits, expected] : {std::pair{0x00u, 0x0E}, std::pair{0xF0u, 0xFE}}) {
+  for (const auto& [on, expected] : {std::pair{false, 0x0E}, std::pair{true, 0xFE}}) {
     LinkRig rig;
-    SerialLink link{rig.port, {.portBase = 0x278, .backlightBits = uint8_t(bits)}};
+    ParallelPortBus bus{rig.port, 0x278};
+    SerialLink link{bus, {.backlightOn = on}};
     link.SendData(0x81, 0);
     EXPECT_EQ(rig.trace.operations[0], (PortOperation{Kind::Out, 0x278, uint8_t(expected)}));
     EXPECT_EQ(rig.trace.operations[1].number, 0x27Au);
@@ -97,6 +99,9 @@ TEST(SerialLink, FailureInsideAValueBitAbandonsOnlyTheRestOfThatBit) {
     expected.erase(expected.begin() + failedWrite,
                    expected.begin() + failedWrite + (firstHalf ? 2 : 1));
     EXPECT_EQ(rig.controlWrites(), expected) << "failing operation " << k;
+    // Without delay reads every failure in a bit costs its clock edge: the frame falls short.
+    EXPECT_FALSE(rig.bus.inStep()) << "failing operation " << k;
+    EXPECT_EQ(rig.bus.absorbedFailures(), 1u);
   }
 }
 
@@ -106,6 +111,38 @@ TEST(SerialLink, FailureInTheDataRegisterOrSelectorReachesTheCaller) {
     rig.port.failAt({k});
     EXPECT_THROW(rig.link.SendData(0xFF, 0), PortFailure) << "failing operation " << k;
     EXPECT_EQ(rig.trace.operations.size(), k) << "nothing after the failure";
+    EXPECT_TRUE(rig.bus.inStep()) << "no clock edge was made, failing operation " << k;
+  }
+}
+
+// With delay 1 a bit is write, read, write, read: the clock rises at its second write. A frame
+// cut short after a rising edge leaves the controller inside a frame; a reset pulse ends that.
+TEST(SerialLink, AFrameThatMissesAClockEdgeLeavesTheControllerOutOfStep) {
+  struct Case {
+    uint64_t failing;
+    bool raised;
+    bool inStep;
+  };
+  const Case cases[] = {
+      {2, true, true},    // the selector's first delay read: no edge yet
+      {4, true, false},   // the selector's last read, after its edge
+      {5, false, false},  // a value bit's first half: its edge is lost
+      {7, false, false},  // the write that would have raised the clock
+      {8, false, true},   // the read after the edge: the bit went through
+  };
+  for (const Case& c : cases) {
+    LinkRig rig;
+    rig.port.failAt({c.failing});
+    bool raised = false;
+    try {
+      rig.link.SendData(0x5A, 1);
+    } catch (const PortFailure&) {
+      raised = true;
+    }
+    EXPECT_EQ(raised, c.raised) << "failing operation " << c.failing;
+    EXPECT_EQ(rig.bus.inStep(), c.inStep) << "failing operation " << c.failing;
+    rig.link.setControlLines({.resetReleased = false});
+    EXPECT_TRUE(rig.bus.inStep()) << "after a reset pulse, failing operation " << c.failing;
   }
 }
 

@@ -1,7 +1,9 @@
 // Makes the port fail at every single operation of a working session in turn, one failure per
 // run, each run replaying the failing call from the state the session had reached. A failure
 // inside a value bit must cost only the rest of that bit; any other failure ends the call
-// having changed nothing the call does not own; and the next call must work as ever.
+// having changed nothing the call does not own. The next call must work as ever, after
+// bringing the controller back into step where the failure may have put it out, and by the end
+// of the next call that sends anything the glass shows what it shows in the session.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "panel/VirtualPanel.h"
 #include "reliability/EntryPointEffects.h"
 #include "reliability/FaultSession.h"
 #include "reliability/TraceShape.h"
@@ -25,7 +28,28 @@ struct ReferenceCall {
   Operations operations;
   TraceShape shape;
   std::vector<std::size_t> portOperations;  // trace index of each port operation
+  panel::VirtualPanel panelBefore;
+  panel::VirtualPanel panelAfter;
 };
+
+void play(const PortOperation& operation, panel::VirtualPanel& panel) {
+  if (operation.kind == PortOperation::Kind::Out) panel.write(operation.number, operation.value);
+}
+void play(const Operations& operations, panel::VirtualPanel& panel) {
+  for (const PortOperation& operation : operations) play(operation, panel);
+}
+
+bool sendsAnything(const Operations& operations) {
+  return std::any_of(operations.begin(), operations.end(), [](const PortOperation& operation) {
+    return operation.kind == PortOperation::Kind::Out;
+  });
+}
+
+bool sameGlass(const panel::VirtualPanel& a, const panel::VirtualPanel& b) {
+  const panel::Glass x = a.glass();
+  const panel::Glass y = b.glass();
+  return x.dark == y.dark && x.backlight == y.backlight && x.darkness == y.darkness;
+}
 
 struct ReferenceSession {
   std::vector<ReferenceCall> calls;  // the session, then a probe call after its end
@@ -36,10 +60,13 @@ ReferenceSession record(std::vector<SessionCall> session) {
                      [](Driver& driver) { driver.SetOutputAddress(1, 1); }});
   ReferenceSession reference;
   Driver state{Platform{}};
+  panel::VirtualPanel panel;
   for (SessionCall& call : session) {
     DriverBench bench(state);
     call.call(bench.driver);
-    ReferenceCall recorded{std::move(call), state, bench.trace.operations, {}, {}};
+    ReferenceCall recorded{std::move(call), state, bench.trace.operations, {}, {}, panel, panel};
+    play(recorded.operations, panel);
+    recorded.panelAfter = panel;
     recorded.shape = analyseTrace(bench.trace, bench.driver.settings());
     for (std::size_t i = 0; i < recorded.operations.size(); ++i) {
       if (recorded.operations[i].kind != PortOperation::Kind::Sleep) {
@@ -53,10 +80,14 @@ ReferenceSession record(std::vector<SessionCall> session) {
 }
 
 // Until the failure a run is the reference run, so only what follows the failure is recorded:
-// a port and pauses that fail port operation `failing` and record every operation after it.
+// a port and pauses that fail port operation `failing` and record every operation after it
+// into `afterFailure` (one buffer for every run: tens of thousands of operations each).
 class FailOnceRecorder final : public PortIo, public Pauses {
  public:
-  explicit FailOnceRecorder(uint64_t failing) : failing_(failing) {}
+  FailOnceRecorder(uint64_t failing, Operations& afterFailure)
+      : afterFailure(afterFailure), failing_(failing) {
+    afterFailure.clear();
+  }
 
   void write(uint32_t port, uint8_t value) override {
     count();
@@ -71,7 +102,7 @@ class FailOnceRecorder final : public PortIo, public Pauses {
     record({PortOperation::Kind::Sleep, milliseconds, 0});
   }
 
-  Operations afterFailure;
+  Operations& afterFailure;
 
  private:
   void count() {
@@ -108,8 +139,14 @@ class FaultSweep {
   uint64_t sweepCall(std::size_t index) {
     const ReferenceCall& call = reference_.calls[index];
     const std::size_t count = call.portOperations.size();
+    // The module as it is when the failing operation comes: the session's operations before it.
+    panel::VirtualPanel prefix = call.panelBefore;
+    std::size_t played = 0;
     for (std::size_t failing = 0; failing < count && problems_ < MaxProblems; ++failing) {
-      runFailing(index, failing);
+      for (; played < call.portOperations[failing]; ++played) {
+        play(call.operations[played], prefix);
+      }
+      runFailing(index, failing, prefix);
     }
     return count;
   }
@@ -123,10 +160,10 @@ class FaultSweep {
     ++problems_;
   }
 
-  void runFailing(std::size_t index, std::size_t failing) {
+  void runFailing(std::size_t index, std::size_t failing, const panel::VirtualPanel& prefix) {
     const ReferenceCall& call = reference_.calls[index];
     const ReferenceCall& next = reference_.calls[index + 1];
-    FailOnceRecorder recorder(failing);
+    FailOnceRecorder recorder(failing, recorded_.operations);
     testing::InMemorySettings settings;
     settings.present = true;
     settings.contents = SessionSettingsFile;
@@ -169,28 +206,61 @@ class FaultSweep {
     if (auto broken = brokenInvariant(after); !broken.empty()) {
       return problem(call, failing, "invariant broken: " + broken);
     }
+    // What reached the module: the session's operations up to the failed one, then the rest.
+    panel::VirtualPanel panel = prefix;
+    play(recorder.afterFailure, panel);
     recorder.afterFailure.clear();
-    checkNextCall(driver, recorder.afterFailure, call, failing, next,
-                  sameState(after, DriverSnapshot::of(next.before)));
+    checkNextCalls(driver, recorder, panel, index, failing,
+                   sameState(after, DriverSnapshot::of(next.before)));
   }
 
-  // The call after a failure works: complete frames, and the very traffic of the session
-  // whenever the failure left the state as the session had it.
-  void checkNextCall(Driver& driver, const Operations& recorded, const ReferenceCall& call,
-                     std::size_t failing, const ReferenceCall& next, bool stateAsInSession) {
-    try {
-      next.call.call(driver);
-    } catch (const std::exception& failure) {
-      return problem(call, failing, "the next call failed: " + std::string(failure.what()));
+  // The calls after a failure work: complete frames, and the very traffic of the session
+  // whenever the failure left the state as the session had it, after a resync where one was
+  // due. By the end of the first of them that sends anything, the glass is the session's.
+  void checkNextCalls(Driver& driver, FailOnceRecorder& recorder, panel::VirtualPanel& panel,
+                      std::size_t index, std::size_t failing, bool stateAsInSession) {
+    const ReferenceCall& call = reference_.calls[index];
+    for (std::size_t at = index + 1; at < reference_.calls.size(); ++at) {
+      const ReferenceCall& next = reference_.calls[at];
+      const bool resyncDue = driver.resyncDue();
+      try {
+        next.call.call(driver);
+      } catch (const std::exception& failure) {
+        return problem(call, failing, "the next call failed: " + std::string(failure.what()));
+      }
+      const Operations& recorded = recorder.afterFailure;
+      if (auto shape = frameProblem(recorded_, driver.settings()); !shape.empty()) {
+        return problem(call, failing, "next call: " + shape);
+      }
+      if (stateAsInSession && !sentAsInSession(recorded, next.operations, resyncDue)) {
+        return problem(call, failing, "the next call sent other traffic than in the session");
+      }
+      play(recorded, panel);
+      recorder.afterFailure.clear();
+      stateAsInSession = false;  // only the first call after the failure is held to its traffic
+      if (!sendsAnything(next.operations)) continue;
+      if (!sameGlass(panel, next.panelAfter)) {
+        problem(call, failing,
+                "the glass after " + next.call.description + " is not the session's");
+      }
+      return;
     }
-    const TraceShape shape = analyseTrace(PortTrace{recorded}, driver.settings());
-    if (!shape.problem.empty()) return problem(call, failing, "next call: " + shape.problem);
-    if (stateAsInSession && recorded != next.operations) {
-      problem(call, failing, "the next call sent other traffic than in the session");
+  }
+
+  // The session's traffic, preceded by bringing the controller back into step (which starts
+  // with a reset pulse) when that was due and the call sends anything.
+  static bool sentAsInSession(const Operations& recorded, const Operations& session,
+                              bool resyncDue) {
+    if (recorded == session) return true;  // nothing sent, or an initialisation, itself a resync
+    if (!resyncDue || recorded.size() < session.size() ||
+        !std::equal(session.begin(), session.end(), recorded.end() - session.size())) {
+      return false;
     }
+    return recorded.front() == PortOperation{PortOperation::Kind::Out, 0x378, 0x0C};
   }
 
   const ReferenceSession& reference_;
+  PortTrace recorded_;
   int problems_ = 0;
 };
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/SerialLink.h"
+#include "link/ParallelPortBus.h"
 
 namespace om6211::reliability {
 namespace {
@@ -24,8 +24,9 @@ std::string at(std::size_t index, const std::string& what) {
 
 class TraceReader {
  public:
-  TraceReader(const PortTrace& trace, const DriverSettings& settings)
-      : ops_(trace.operations),
+  TraceReader(const PortTrace& trace, const DriverSettings& settings, bool keepPlaces)
+      : keepPlaces_(keepPlaces),
+        ops_(trace.operations),
         settings_(settings),
         dataPort_(settings.PortBase),
         controlPort_(settings.PortBase + 2) {}
@@ -40,11 +41,12 @@ class TraceReader {
     return i < ops_.size() && ops_[i].kind == Kind::Out && ops_[i].number == port;
   }
   bool isDelayRead(std::size_t i) const {
-    return i < ops_.size() && ops_[i].kind == Kind::In && ops_[i].number == SerialLink::DelayPort;
+    return i < ops_.size() && ops_[i].kind == Kind::In &&
+           ops_[i].number == ParallelPortBus::DelayPort;
   }
   void fail(const std::string& what) { shape_.problem = at(next_, what); }
   void place(OperationRole role, std::size_t bitEnd = 0) {
-    shape_.places.push_back({role, bitEnd});
+    if (keepPlaces_) shape_.places.push_back({role, bitEnd});
     ++next_;
   }
 
@@ -100,6 +102,7 @@ class TraceReader {
     ++shape_.frames;
   }
 
+  bool keepPlaces_;
   const std::vector<PortOperation>& ops_;
   const DriverSettings& settings_;
   uint32_t dataPort_;
@@ -111,7 +114,11 @@ class TraceReader {
 }  // namespace
 
 TraceShape analyseTrace(const PortTrace& trace, const DriverSettings& settings) {
-  return TraceReader(trace, settings).read();
+  return TraceReader(trace, settings, true).read();
+}
+
+std::string frameProblem(const PortTrace& trace, const DriverSettings& settings) {
+  return TraceReader(trace, settings, false).read().problem;
 }
 
 std::string strayOperation(const PortTrace& trace, const DriverSettings& settings) {
@@ -122,7 +129,7 @@ std::string strayOperation(const PortTrace& trace, const DriverSettings& setting
       case Kind::Sleep:
         break;
       case Kind::In:
-        if (op.number != SerialLink::DelayPort) return at(i, "read of a port other than 220");
+        if (op.number != ParallelPortBus::DelayPort) return at(i, "read of a port other than 220");
         break;
       case Kind::Out:
         if (op.number == controlPort) {

@@ -37,6 +37,8 @@ struct TraceShape {
 // reads (the bus or the address delay). Besides frames only pauses and the reset pulse's
 // data-register writes (0x0C or 0x0E followed by a pause) may appear.
 TraceShape analyseTrace(const PortTrace& trace, const DriverSettings& settings);
+// The same reading without the places: its problem, empty when none.
+std::string frameProblem(const PortTrace& trace, const DriverSettings& settings);
 
 // The weaker check for a trace cut short by port failures: every operation goes to a port of
 // the link with a value the link may write.

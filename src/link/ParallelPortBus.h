@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Bus.h"
+#include "platform/PortIo.h"
+
+namespace om6211 {
+
+// Clocks frames into the module by toggling two control lines of a PC parallel port, and holds
+// the other lines on its data register:
+// - data register (the port base): bit 1 the reset line, bits 2 and 3 held high, bits 4-7 the
+//   backlight; written before every frame;
+// - control register (base + 2): bit 0 drives the data line inverted and bit 1 the clock
+//   inverted, so that the second half of each bit raises the clock and the controller samples
+//   the data line then.
+// Every port operation happens at once; nothing is queued.
+class ParallelPortBus final : public Bus {
+ public:
+  // I/O port read once per delay unit; its value is discarded.
+  static constexpr uint32_t DelayPort = 0x220;
+
+  constexpr ParallelPortBus() = default;
+  ParallelPortBus(PortIo& port, uint32_t portBase) { bind(port, portBase); }
+
+  // The port the bus drives and its data register.
+  void bind(PortIo& port, uint32_t portBase) {
+    port_ = &port;
+    portBase_ = portBase;
+  }
+
+  void setControlLines(ControlLines lines) override;
+  // The frame is 18 control-register writes, each followed by `delay` delay units. A failing
+  // port inside one of the eight value bits abandons only the rest of that bit: the failure is
+  // absorbed and the frame goes on with the next bit, carrying whatever levels the port last
+  // held. A failure in the selector bit reaches the caller. Either way a frame that got some
+  // but not all of its nine clock edges leaves the controller out of step.
+  void sendFrame(bool isData, uint8_t value, int32_t delay) override;
+  void flush() override {}
+
+  // Performs `count` delay units; a count of 0 or less performs none.
+  void Delay(int32_t count);
+
+ private:
+  // Sends one bit, counting its clock edge into `edges` as soon as it happened.
+  void sendBit(bool bit, int32_t delay, int& edges);
+
+  PortIo* port_ = nullptr;
+  uint32_t portBase_ = 0x378;
+};
+
+}  // namespace om6211
