@@ -16,6 +16,7 @@ class TeePort final : public PortIo {
     listener_->write(port, value);
   }
   uint8_t read(uint32_t port) override { return real_->read(port); }
+  void flush() override { real_->flush(); }
 
  private:
   PortIo* real_;

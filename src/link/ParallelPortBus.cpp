@@ -26,6 +26,15 @@ void ParallelPortBus::setControlLines(ControlLines lines) {
   if (!lines.resetReleased) regainStep();
 }
 
+void ParallelPortBus::flush() {
+  try {
+    port_->flush();
+  } catch (const PortFailure&) {
+    loseStep();
+    throw;
+  }
+}
+
 void ParallelPortBus::Delay(int32_t count) {
   for (int32_t unit = 0; unit < count; ++unit) port_->read(DelayPort);
 }

@@ -14,7 +14,7 @@ namespace om6211 {
 // - control register (base + 2): bit 0 drives the data line inverted and bit 1 the clock
 //   inverted, so that the second half of each bit raises the clock and the controller samples
 //   the data line then.
-// Every port operation happens at once; nothing is queued.
+// Port operations happen in call order; a port that queues them sends them on flush().
 class ParallelPortBus final : public Bus {
  public:
   // I/O port read once per delay unit; its value is discarded.
@@ -36,7 +36,8 @@ class ParallelPortBus final : public Bus {
   // held. A failure in the selector bit reaches the caller. Either way a frame that got some
   // but not all of its nine clock edges leaves the controller out of step.
   void sendFrame(bool isData, uint8_t value, int32_t delay) override;
-  void flush() override {}
+  // Sends what the port queued; a failure there leaves the frames' fate unknown.
+  void flush() override;
 
   // Performs `count` delay units; a count of 0 or less performs none.
   void Delay(int32_t count);

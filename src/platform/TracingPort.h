@@ -20,6 +20,7 @@ class TracingPort final : public PortIo {
     trace_->append({PortOperation::Kind::In, port, 0});
     return value;
   }
+  void flush() override { port_->flush(); }
 
  private:
   PortIo* port_;
