@@ -1,6 +1,7 @@
 #include "cli/CommandSupport.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "driver/Exports.h"
 #include "panel/TerminalPicture.h"
@@ -65,6 +66,11 @@ SessionSettings sessionSettingsFrom(const ParsedArguments& arguments) {
   // A port the build does not have is refused before any file opens.
   if (auto port = arguments.value("--port")) settings.port = portSelectionFrom(*port);
   settings.trace = arguments.value("--trace");
+  try {
+    settings.failPortOperation = InjectedPortFault::fromEnvironment();
+  } catch (const std::invalid_argument& bad) {
+    throw UsageError(bad.what());
+  }
   settings.hostDir = arguments.value("--host-dir");
   return settings;
 }

@@ -64,6 +64,10 @@ PanelSession::PanelSession(const SessionSettings& settings)
       teePort_(hardware_ ? std::make_unique<TeePort>(*hardware_, panel_) : nullptr),
       port_(teePort_ ? static_cast<PortIo*>(teePort_.get()) : &panel_),
       pauses_(trace_.get(), hardware_ ? &realPauses_ : nullptr) {
+  if (settings.failPortOperation && !hardware_) {
+    injectedFault_ = std::make_unique<InjectedPortFault>(panel_, *settings.failPortOperation);
+    port_ = injectedFault_.get();
+  }
   if (trace_) {
     tracingPort_ = std::make_unique<TracingPort>(*port_, *trace_);
     port_ = tracingPort_.get();

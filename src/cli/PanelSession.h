@@ -9,6 +9,7 @@
 #include "cli/TeePort.h"
 #include "panel/VirtualPanel.h"
 #include "platform/IniFileLookup.h"
+#include "platform/InjectedPortFault.h"
 #include "platform/PortSelection.h"
 #include "platform/ProcessHostFolder.h"
 #include "platform/ThreadSleepPauses.h"
@@ -23,6 +24,8 @@ struct SessionSettings {
   PortSelection port;                // the virtual panel unless --port names another
   std::optional<std::string> trace;  // file to write the port trace to
   std::optional<std::string> hostDir;
+  // The virtual panel's port operation to fail once (OM6211_FAIL_PORT_OPERATION).
+  std::optional<uint64_t> failPortOperation;
 };
 
 // The system calls real ports are opened with: the kernel's, unless a test binds a fake.
@@ -70,6 +73,7 @@ class PanelSession {
   std::FILE* traceFile_ = nullptr;
   std::unique_ptr<TraceWriter> trace_;
   std::unique_ptr<TeePort> teePort_;
+  std::unique_ptr<InjectedPortFault> injectedFault_;
   std::unique_ptr<TracingPort> tracingPort_;
   PortIo* port_;
   ThreadSleepPauses realPauses_;

@@ -62,6 +62,9 @@ ModuleInstance::ModuleInstance(const ModuleConfig& config)
   // Raises PortOpenError, whose message names the fix, when the port cannot be had.
   hardware_ = openHardwarePort(config.port, driverBase);
   port_ = hardware_ ? static_cast<PortIo*>(hardware_.get()) : &panel_.emplace(driverBase);
+  if (const auto failing = hardware_ ? std::nullopt : InjectedPortFault::fromEnvironment()) {
+    port_ = &injectedFault_.emplace(*port_, *failing);
+  }
   if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
   // No settings file: it would choose the font of the driver's own text output, and the module
   // composes whole pictures with the composer's font instead.

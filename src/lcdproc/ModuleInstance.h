@@ -10,6 +10,7 @@
 #include "lcdproc/ModuleConfig.h"
 #include "lcdproc/PictureComposer.h"
 #include "panel/VirtualPanel.h"
+#include "platform/InjectedPortFault.h"
 #include "platform/NoHostFolder.h"
 #include "platform/NoSettings.h"
 #include "platform/ThreadSleepPauses.h"
@@ -57,6 +58,7 @@ class ModuleInstance {
   std::optional<TraceWriter> trace_;
   std::optional<panel::VirtualPanel> panel_;
   std::unique_ptr<HardwarePort> hardware_;
+  std::optional<InjectedPortFault> injectedFault_;
   std::optional<TracingPort> tracingPort_;
   PortIo* port_ = nullptr;
   ThreadSleepPauses realPauses_;

@@ -48,8 +48,13 @@ void RefreshScheduler::noteBlankDisplay() {
 void RefreshScheduler::restore(Controller& controller, RenderSettings& settings) {
   controller.link().SendCommand(inverted_ ? command::InvertedDisplay : command::NormalDisplay,
                                 settings.BusDelay);
+  // A refresh leaves the cursor at (0, 0); this one is no host's, so the host's cursor stays.
+  const int32_t column = settings.CursorColumn;
+  const int32_t row = settings.CursorRow;
   const FrameMemory::Layer frame = shown_;
   refresh(controller, settings, frame);
+  settings.CursorColumn = column;
+  settings.CursorRow = row;
 }
 
 void RefreshScheduler::setDisplayMode(Controller& controller, const RenderSettings& settings,

@@ -4,7 +4,9 @@
 Starts LCDd on a free loopback port with the module on the virtual panel, puts a screen of
 widgets on it through the line protocol, rebuilds the glass from the module's port trace with
 `om6211 decode --pixels` and checks it; then measures what an idle screen and the lcdproc
-client's screens cost on the wire, and that SIGTERM ends with the clean-up sequence.
+client's screens cost on the wire, and that SIGTERM ends with the clean-up sequence. The
+virtual port fails once in the middle of a frame of the first flush that sends anything
+(OM6211_FAIL_PORT_OPERATION): the next flush must heal the glass and LCDd keep running.
 
   lcdd_end_to_end.py --driver-path DIR --om6211 PATH [--pictures DIR] [--lcdd-preload LIBS]
 
@@ -140,6 +142,21 @@ Port=virtual
 Trace={run.trace}
 Png={os.path.join(run.work, 'glass.png')}
 """
+
+
+def operations_of_init(run):
+    """Port operations the module makes from loading to its first flush: the configuration and
+    the first initialisation of the whole display, as `om6211 run --stats` counts them."""
+    script = os.path.join(run.work, "init.script")
+    with open(script, "w") as f:
+        f.write('LCD_SetIOPropertys "378" 0 0 14 6 84 48 1 1 128\nLCD_Init\n')
+    result = subprocess.run([run.args.om6211, "run", script, "--stats"], capture_output=True,
+                            timeout=60)
+    check(result.returncode == 0, "om6211 run failed: " + result.stderr.decode())
+    total = [line.split() for line in result.stdout.decode().splitlines()
+             if line.startswith("stats total ")]
+    check(len(total) == 1, "no total in: " + result.stdout.decode())
+    return int(total[0][total[0].index("operations") + 1])
 
 
 class Client:
@@ -302,6 +319,9 @@ def main():
         with open(config, "w") as f:
             f.write(lcdd_config(run, port, args.driver_path))
         environment = dict(os.environ)
+        # Operation 10 of the third frame: the first half of a value bit, whose clock edge is lost.
+        failing = operations_of_init(run) + 2 * FRAME_WRITES + 10
+        environment["OM6211_FAIL_PORT_OPERATION"] = str(failing)
         if args.lcdd_preload:
             # Leaks of LCDd's own allocations are not this test's business.
             environment.update(LD_PRELOAD=args.lcdd_preload, ASAN_OPTIONS="detect_leaks=0")
@@ -369,6 +389,11 @@ def main():
               "the trace does not end with the clean-up sequence: ... " +
               " | ".join(frames[-8:]))
         log = run.log("lcdd.log")
+        injected = [line for line in log.splitlines() if "OM6211_FAIL_PORT_OPERATION" in line]
+        check(len(injected) == 1 and "port operation %d failed" % failing in injected[0],
+              "the injected failure was not reported once:\n" + log)
+        print("injected failure reported and healed:", injected[0].strip())
+        log = "\n".join(line for line in log.splitlines() if line not in injected)
         for sign in ("om6211:", "Sanitizer", "runtime error:"):
             check(sign not in log, "the module reported problems:\n" + log)
 

@@ -220,6 +220,7 @@ class FaultSweep {
   void checkNextCalls(Driver& driver, FailOnceRecorder& recorder, panel::VirtualPanel& panel,
                       std::size_t index, std::size_t failing, bool stateAsInSession) {
     const ReferenceCall& call = reference_.calls[index];
+    const bool heldToTheSession = stateAsInSession;
     for (std::size_t at = index + 1; at < reference_.calls.size(); ++at) {
       const ReferenceCall& next = reference_.calls[at];
       const bool resyncDue = driver.resyncDue();
@@ -242,6 +243,12 @@ class FaultSweep {
       if (!sameGlass(panel, next.panelAfter)) {
         problem(call, failing,
                 "the glass after " + next.call.description + " is not the session's");
+      } else if (heldToTheSession && at + 1 < reference_.calls.size() &&
+                 !sameState(DriverSnapshot::of(driver),
+                            DriverSnapshot::of(reference_.calls[at + 1].before))) {
+        // Bringing the controller back into step must leave the host's state (its cursor) alone.
+        problem(call, failing,
+                "the state after " + next.call.description + " is not the session's");
       }
       return;
     }
