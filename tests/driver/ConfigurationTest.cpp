@@ -126,6 +126,27 @@ TEST(Configuration, FontAndMixModeComeFromTheSettingsFile) {
   }
 }
 
+// FullRefreshEvery takes a 32-bit count; anything else, too many digits included, means 32.
+TEST(Configuration, FullRefreshIntervalComesFromTheSettingsFile) {
+  const std::pair<const char*, uint32_t> cases[] = {{"0", 0},
+                                                    {"7", 7},
+                                                    {"4294967295", 4294967295u},
+                                                    {"4294967296", 32},
+                                                    {"99999999999999999999", 32},
+                                                    {"-1", 32},
+                                                    {"+5", 32},
+                                                    {"5x", 32},
+                                                    {"", 32}};
+  for (const auto& [every, expected] : cases) {
+    DriverRig rig;
+    rig.settings.present = true;
+    rig.settings.contents = std::string("[init]\nRefreshMode=Changed\nFullRefreshEvery=") + every;
+    rig.configure();
+    EXPECT_EQ(rig.driver.refreshPolicy().mode, RefreshMode::Changed) << every;
+    EXPECT_EQ(rig.driver.refreshPolicy().fullRefreshEvery, expected) << every;
+  }
+}
+
 TEST(Configuration, EachCallRereadsTheSettingsFile) {
   DriverRig rig;
   rig.settings.present = true;
