@@ -5,6 +5,7 @@
 #include <linux/ppdev.h>
 
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <functional>
@@ -33,7 +34,7 @@ class FakeParallelPort final : public SystemCalls {
   void onCall(const std::string& name, int occurrence, std::function<void()> action) {
     actions_[{name, occurrence}] = std::move(action);
   }
-  // While held, PPCLAIM blocks as it does when another driver holds the port.
+  // While held, a claim waits as it does when another driver holds the port.
   void holdClaim(bool held) {
     std::lock_guard lock(mutex_);
     claimHeld_ = held;
@@ -55,12 +56,8 @@ class FakeParallelPort final : public SystemCalls {
     if (fd != Fd) return failWith(EBADF);
     auto* byte = static_cast<uint8_t*>(argument);
     switch (request) {
-      case PPCLAIM: {
-        std::unique_lock lock(mutex_);
-        claimChanged_.wait(lock, [&] { return !claimHeld_; });
-        lock.unlock();
+      case PPCLAIM:
         return call("PPCLAIM", 0);
-      }
       case PPWDATA:
         return registerCall("PPWDATA", {PortOperation::Kind::Out, portBase, *byte});
       case PPWCONTROL:
@@ -77,6 +74,17 @@ class FakeParallelPort final : public SystemCalls {
     }
   }
   int close(int fd) override { return fd == Fd ? call("close", 0) : failWith(EBADF); }
+  // The child's claim waits while the claim is held; given up, it is logged as "PPCLAIM killed".
+  int ioctlInChild(int fd, unsigned long request, std::chrono::milliseconds wait) override {
+    if (request == PPCLAIM) {
+      std::unique_lock lock(mutex_);
+      if (!claimChanged_.wait_for(lock, wait, [&] { return !claimHeld_; })) {
+        log_.push_back("PPCLAIM killed");
+        return failWith(ETIMEDOUT);
+      }
+    }
+    return ioctl(fd, request, nullptr);
+  }
 
   bool hasPortInstructions() const override { return portInstructions; }
   int ioperm(unsigned long from, unsigned long count, int turnOn) override {
