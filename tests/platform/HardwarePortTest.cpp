@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <memory>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "platform/linux/HardwarePort.h"
 #include "platform/linux/PpdevPort.h"
@@ -218,6 +221,35 @@ TEST(HardwarePort, RequestInAChildProcessReportsItsResult) {
   }
   close(ends[0]);
   close(ends[1]);
+}
+
+// Direct ports share the process's port access. Opened and closed in every order (overlapping
+// ones too), each open port can still reach its registers and the delay port, exactly what the
+// open ports use stays granted, and nothing once all are closed.
+TEST(HardwarePort, ClosingADirectPortLeavesTheOthersTheirAccess) {
+  const std::pair<const char*, unsigned long> selections[] = {
+      {"direct:378", 0x378}, {"direct:278", 0x278}, {"direct:379", 0x379}};
+  constexpr int Steps = 6;
+  for (int sequence = 0; sequence < 729; ++sequence) {  // 3 to the power of Steps
+    FakeParallelPort fake;
+    std::unique_ptr<HardwarePort> open[3];
+    for (int step = 0, rest = sequence; step < Steps; ++step, rest /= 3) {
+      auto& port = open[rest % 3];
+      port = port ? nullptr : openHardwarePort(selections[rest % 3].first, 0x378, fake);
+      std::set<unsigned long> used;
+      for (int i = 0; i < 3; ++i) {
+        if (!open[i]) continue;
+        open[i]->write(0x378, 1);
+        open[i]->read(0x220);
+        used.insert({selections[i].second, selections[i].second + 1, selections[i].second + 2});
+        used.insert(0x220);
+      }
+      ASSERT_EQ(fake.granted(), used) << "sequence " << sequence << ", step " << step;
+    }
+    for (auto& port : open) port.reset();
+    EXPECT_TRUE(fake.granted().empty()) << "sequence " << sequence;
+    for (const std::string& call : fake.log()) ASSERT_EQ(call.find("not granted"), call.npos);
+  }
 }
 
 // What each back end carries, and that a failing register access is raised, counted and named.

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,9 @@ namespace om6211::testing {
 
 // A parallel port behind the system-call seam. It records every call it is asked ("open
 // /dev/parport0", "PPCLAIM", "PPWCONTROL 03", "ioperm 378 3 on", "outb 37a 03", "close"), keeps
-// the register traffic as port operations, and fails any call with any errno on request.
+// the register traffic as port operations, and fails any call with any errno on request. Like
+// the kernel it grants direct access port by port; an outb or inb without it is logged as
+// "not granted" (the real machine would kill the process) and goes nowhere.
 class FakeParallelPort final : public SystemCalls {
  public:
   static constexpr int Fd = 7;
@@ -47,6 +50,8 @@ class FakeParallelPort final : public SystemCalls {
   }
   // The register traffic as the driver addressed it, for a driver on data register `portBase`.
   const std::vector<PortOperation>& operations() const { return operations_; }
+  // The I/O ports direct access is granted to now.
+  const std::set<unsigned long>& granted() const { return granted_; }
 
   bool portInstructions = true;
   uint32_t portBase = 0x378;
@@ -88,12 +93,29 @@ class FakeParallelPort final : public SystemCalls {
 
   bool hasPortInstructions() const override { return portInstructions; }
   int ioperm(unsigned long from, unsigned long count, int turnOn) override {
-    return call("ioperm " + hex(from) + " " + std::to_string(count) + (turnOn ? " on" : " off"), 0);
+    const int result =
+        call("ioperm " + hex(from) + " " + std::to_string(count) + (turnOn ? " on" : " off"), 0);
+    for (unsigned long port = from; result == 0 && port < from + count; ++port) {
+      if (turnOn) {
+        granted_.insert(port);
+      } else {
+        granted_.erase(port);
+      }
+    }
+    return result;
   }
   void outb(uint8_t value, uint16_t port) override {
+    if (granted_.count(port) == 0) {
+      notGranted("outb " + hex(port));
+      return;
+    }
     registerCall("outb " + hex(port), {PortOperation::Kind::Out, port, value});
   }
   uint8_t inb(uint16_t port) override {
+    if (granted_.count(port) == 0) {
+      notGranted("inb " + hex(port));
+      return 0xFF;
+    }
     registerCall("inb " + hex(port), {PortOperation::Kind::In, port, 0});
     return 0x7F;
   }
@@ -128,6 +150,10 @@ class FakeParallelPort final : public SystemCalls {
     if (action) action();
     return error != 0 ? failWith(error) : result;
   }
+  void notGranted(const std::string& entry) {
+    std::lock_guard lock(mutex_);
+    log_.push_back(entry + " not granted");
+  }
   int registerCall(const std::string& name, PortOperation operation) {
     char value[4];
     std::snprintf(value, sizeof value, "%02x", operation.value);
@@ -142,6 +168,7 @@ class FakeParallelPort final : public SystemCalls {
   bool claimHeld_ = false;
   std::vector<std::string> log_;
   std::vector<PortOperation> operations_;
+  std::set<unsigned long> granted_;
   std::map<std::string, int> counts_;
   std::map<std::pair<std::string, int>, int> failures_;
   std::map<std::pair<std::string, int>, std::function<void()>> actions_;
