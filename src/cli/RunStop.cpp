@@ -8,17 +8,35 @@ namespace om6211::cli {
 namespace {
 
 volatile std::sig_atomic_t pendingSignal = 0;
+volatile std::sig_atomic_t stopUnderWay = 0;
 
 extern "C" void noteStopSignal(int signal) {
+  if (stopUnderWay != 0) {
+    // The second signal: end now, by the signal's own default action (the kernel releases the
+    // port). It is blocked until this handler returns, and then delivered.
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(signal, &fallback, nullptr);
+    std::raise(signal);
+    return;
+  }
+  stopUnderWay = 1;
   pendingSignal = signal;
 }
 
 }  // namespace
 
 void installStopHandlers() {
+  pendingSignal = 0;
+  stopUnderWay = 0;
   struct sigaction action {};
   action.sa_handler = noteStopSignal;
+  // One handler at a time: a second signal is taken as the second only once the first one's
+  // handler has noted it.
   sigemptyset(&action.sa_mask);
+  sigaddset(&action.sa_mask, SIGINT);
+  sigaddset(&action.sa_mask, SIGTERM);
   // No SA_RESTART: a prompt waiting for Enter returns at once and the tool stops.
   action.sa_flags = 0;
   sigaction(SIGINT, &action, nullptr);

@@ -19,7 +19,8 @@ class RunStopped : public std::runtime_error {
 };
 
 // Makes SIGINT and SIGTERM ask the run to stop once the driver call in progress has finished,
-// instead of killing the tool with the port still claimed.
+// instead of killing the tool with the port still claimed. A second one after that (a call
+// with a huge delay may take minutes) ends the tool at once, killed by that signal.
 void installStopHandlers();
 
 // The signal that asked the run to stop; 0 while none has.

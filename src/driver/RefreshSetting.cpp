@@ -25,9 +25,9 @@ RefreshPolicy refreshPolicyFromSettings(std::string_view mode, std::string_view 
       std::ranges::all_of(fullRefreshEvery, [](char c) { return c >= '0' && c <= '9'; });
   uint32_t every = 0;
   const char* end = fullRefreshEvery.data() + fullRefreshEvery.size();
-  if (digitsOnly && std::from_chars(fullRefreshEvery.data(), end, every).ptr == end) {
-    policy.fullRefreshEvery = every;
-  }
+  // A number too large for 32 bits is not a number this key takes: the default stays.
+  const auto [stop, error] = std::from_chars(fullRefreshEvery.data(), end, every);
+  if (digitsOnly && error == std::errc() && stop == end) policy.fullRefreshEvery = every;
   return policy;
 }
 

@@ -25,18 +25,28 @@ void readKey(const ConfigValues& valueOf, std::string_view key, T& target, Parse
   }
 }
 
-auto integerIn(int64_t lowest, int64_t highest) {
+// A whole number in the range; `why` (if any) follows the range in the message.
+auto integerIn(int64_t lowest, int64_t highest, std::string_view why = {}) {
   return [=](const std::string& text) {
     int64_t number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
         number < lowest || number > highest) {
       throw std::invalid_argument("expected a whole number from " + std::to_string(lowest) +
-                                  " to " + std::to_string(highest));
+                                  " to " + std::to_string(highest) +
+                                  (why.empty() ? "" : ": " + std::string(why)));
     }
     return number;
   };
 }
+
+// A full refresh is 525 serial frames, each 19 port writes and 18 delay units of `delay` port
+// reads. LCDd flushes from its main loop: even the slowest bus must keep a flush well under a
+// second.
+constexpr int64_t HighestDelay = 50;
+constexpr int64_t FullRefreshOperations = 525 * (19 + 18 * HighestDelay);
+static_assert(FullRefreshOperations < 500'000);
+constexpr std::string_view DelayBound = "one flush stays under 0.5 s at 1 µs per port operation";
 
 bool parseSwitch(const std::string& text) {
   const std::string word = lowered(text);
@@ -72,12 +82,11 @@ ModuleConfig readModuleConfig(const ConfigValues& valueOf) {
           [](const std::string& text) { return parsePortSelection(text); });
   readKey(valueOf, "Contrast", config.contrastPromille, integerIn(0, 1000));
   readKey(valueOf, "Backlight", config.backlight, parseSwitch);
-  // Delay counts are port reads per serial bit half: beyond a few thousand nothing is gained.
-  readKey(valueOf, "BusDelay", config.busDelay, integerIn(0, 100000));
-  readKey(valueOf, "AddressDelay", config.addressDelay, integerIn(0, 100000));
+  readKey(valueOf, "BusDelay", config.busDelay, integerIn(0, HighestDelay, DelayBound));
+  readKey(valueOf, "AddressDelay", config.addressDelay, integerIn(0, HighestDelay, DelayBound));
   readKey(valueOf, "Font", config.font, parseFont);
   readKey(valueOf, "CharMap", config.charMap, parseCharMap);
-  readKey(valueOf, "FullRefreshEvery", config.fullRefreshEvery, integerIn(1, 1000000));
+  readKey(valueOf, "FullRefreshEvery", config.fullRefreshEvery, integerIn(0, 1000000));
   readKey(valueOf, "Png", config.png, parsePath);
   readKey(valueOf, "Trace", config.trace, parsePath);
   if (!config.png.empty() && config.port.isHardware()) {

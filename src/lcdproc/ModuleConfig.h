@@ -22,9 +22,11 @@ struct ModuleConfig {
   int32_t addressDelay = 0;
   GlyphVariant font = GlyphVariant::Default;
   CharMap charMap = CharMap::Cp1250;
-  uint32_t fullRefreshEvery = 80;  // flushes between full refreshes: 10 s at LCDd's 8 a second
-  std::string png;                 // empty: no picture
-  std::string trace;               // empty: no trace
+  // Flushes between full refreshes: 10 s at LCDd's 8 a second; 0: only when the display's
+  // contents are not known.
+  uint32_t fullRefreshEvery = 80;
+  std::string png;    // empty: no picture
+  std::string trace;  // empty: no trace
 };
 
 // A key whose value the module does not accept.

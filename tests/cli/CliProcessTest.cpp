@@ -1,9 +1,14 @@
 // The om6211 tool as a user runs it: a real process in a folder of its own in the build tree,
 // checked through its exit status, its output, the files it writes and the glass they show.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +17,9 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "cli/GrayImage.h"
 
@@ -79,8 +87,47 @@ class CliProcessTest : public ::testing::Test {
     return picture.image;
   }
 
+  // Starts the tool in the test's folder, its output going to out.txt and err.txt.
+  pid_t start(std::vector<std::string> arguments) const {
+    arguments.insert(arguments.begin(), OM6211_CLI);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, file("out.txt").c_str(), O_WRONLY | O_CREAT, 0644);
+    posix_spawn_file_actions_addopen(&files, 2, file("err.txt").c_str(), O_WRONLY | O_CREAT, 0644);
+    pid_t tool = -1;
+    if (posix_spawn(&tool, OM6211_CLI, &files, nullptr, argv.data(), environ) != 0) tool = -1;
+    posix_spawn_file_actions_destroy(&files);
+    return tool;
+  }
+
   fs::path folder_;
 };
+
+// Whether `signal` is in the mask `field` ("SigCgt": caught, "SigPnd" and "ShdPnd": pending)
+// of the running process `pid`.
+bool signalIn(pid_t pid, const std::string& field, int signal) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(field + ":", 0) == 0) {
+      return (std::stoull(line.substr(field.size() + 1), nullptr, 16) >> (signal - 1) & 1) != 0;
+    }
+  }
+  return false;
+}
+
+// Polls `done` until it holds, for at most 20 s.
+template <typename Condition>
+bool eventually(Condition&& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
 
 // An empty expected part means the stream must be empty.
 void expectStream(const std::string& stream, const std::string& part, const std::string& what) {
@@ -440,6 +487,36 @@ TEST_F(CliProcessTest, DecodeReportsUnknownCommandsAndAnUnfinishedFrame) {
   EXPECT_EQ(decode.out, "cmd c8\n");
   EXPECT_NE(decode.err.find("1 unknown command(s): c8"), std::string::npos) << decode.err;
   EXPECT_NE(decode.err.find("3 of 9 bits"), std::string::npos) << decode.err;
+}
+
+// The first SIGINT or SIGTERM lets the call in progress finish, here one that takes minutes
+// (its two frames have 2 000 000 000 port reads for each half bit); a second one ends the tool
+// at once, killed by that signal.
+TEST_F(CliProcessTest, SecondStopSignalEndsTheToolAtOnce) {
+  write("slow.txt", "LCD_SetIOPropertys \"378\" 0 2000000000 14 6 84 48 0 1 224\n");
+  for (const auto& [first, second] : {std::pair{SIGINT, SIGINT}, std::pair{SIGTERM, SIGINT}}) {
+    const pid_t tool = start({"run", file("slow.txt").string()});
+    ASSERT_GT(tool, 0);
+    ASSERT_TRUE(eventually(
+        [&] { return signalIn(tool, "SigCgt", first) && signalIn(tool, "SigCgt", second); }));
+    kill(tool, first);
+    // Delivered: its handler has run (or runs now, the signal blocked meanwhile).
+    ASSERT_TRUE(eventually(
+        [&] { return !signalIn(tool, "SigPnd", first) && !signalIn(tool, "ShdPnd", first); }));
+    int status = 0;
+    if (waitpid(tool, &status, WNOHANG) != 0) {
+      ADD_FAILURE() << "the first signal ended the tool: " << status << read(file("err.txt"));
+      continue;
+    }
+    kill(tool, second);
+    const bool ended = eventually([&] { return waitpid(tool, &status, WNOHANG) == tool; });
+    if (!ended) {
+      kill(tool, SIGKILL);
+      waitpid(tool, &status, 0);
+    }
+    EXPECT_TRUE(ended) << "still running after the second signal";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == second) << first << " " << status;
+  }
 }
 
 }  // namespace

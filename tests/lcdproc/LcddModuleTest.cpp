@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "lcdproc/LcddModule.h"
@@ -286,10 +288,14 @@ TEST(LcddModule, BadConfigurationFailsInitNamingSectionKeyAndValue) {
       {{{"Contrast", "half"}}, "Contrast=half"},
       {{{"Backlight", "maybe"}}, "Backlight=maybe"},
       {{{"BusDelay", "-1"}}, "BusDelay=-1"},
+      {{{"BusDelay", "51"}},
+       "BusDelay=51: expected a whole number from 0 to 50: one flush stays "
+       "under 0.5 s at 1 µs per port operation"},
+      {{{"AddressDelay", "100000"}}, "AddressDelay=100000: expected a whole number from 0 to 50"},
       {{{"AddressDelay", "1e3"}}, "AddressDelay=1e3"},
       {{{"Font", "Greek"}}, "Font=Greek"},
       {{{"CharMap", "koi8-r"}}, "CharMap=koi8-r"},
-      {{{"FullRefreshEvery", "0"}}, "FullRefreshEvery=0"},
+      {{{"FullRefreshEvery", "-1"}}, "FullRefreshEvery=-1"},
       {{{"Port", "direct:378"}, {"Png", "/tmp/x.png"}}, "Png=/tmp/x.png"},
       {{{"Trace", "/nonexistent-folder/trace.txt"}}, "/nonexistent-folder/trace.txt"},
   };
@@ -303,6 +309,26 @@ TEST(LcddModule, BadConfigurationFailsInitNamingSectionKeyAndValue) {
     EXPECT_EQ((&module)->private_data, nullptr);
     om6211_flush(&module);  // a module that failed init ignores calls
   }
+}
+
+// The edges of the ranges are taken as given; FullRefreshEvery=0 means what it means to the
+// DLL: a full refresh only when the display's contents are not known.
+TEST(LcddModule, RangeEdgesAreAccepted) {
+  const Config edges = {{"Port", "virtual"},
+                        {"Contrast", "1000"},
+                        {"BusDelay", "50"},
+                        {"AddressDelay", "50"},
+                        {"FullRefreshEvery", "0"}};
+  const om6211::lcdd::ModuleConfig config =
+      om6211::lcdd::readModuleConfig([&](std::string_view key) -> std::optional<std::string> {
+        const auto value = edges.find(std::string(key));
+        if (value == edges.end()) return std::nullopt;
+        return value->second;
+      });
+  EXPECT_EQ(config.busDelay, 50);
+  EXPECT_EQ(config.addressDelay, 50);
+  EXPECT_EQ(config.fullRefreshEvery, 0u);
+  EXPECT_EQ(Module(edges).initResult, 0);
 }
 
 // The example section shipped for LCDd.conf is accepted as it stands (on the virtual panel).

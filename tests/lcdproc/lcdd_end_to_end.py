@@ -8,13 +8,19 @@ client's screens cost on the wire, and that SIGTERM ends with the clean-up seque
 virtual port fails once in the middle of a frame of the first flush that sends anything
 (OM6211_FAIL_PORT_OPERATION): the next flush must heal the glass and LCDd keep running.
 
+With --claim-shim LIB it runs instead the scenario of a parallel-port claim that never comes
+through (LIB, preloaded into LCDd, stands in for the device), with LCDd's text driver loaded
+as well.
+
   lcdd_end_to_end.py --driver-path DIR --om6211 PATH [--pictures DIR] [--lcdd-preload LIBS]
+                     [--claim-shim LIB]
 
 DIR holds om6211.so, PATH is the om6211 command-line tool. Exits 77 (skipped) when LCDd is not
 installed. Every process it starts is stopped by its own id; the whole run is bounded.
 """
 
 import argparse
+import glob
 import os
 import pwd
 import shutil
@@ -290,6 +296,85 @@ def screen_problem(rows, glyphs):
     return None
 
 
+# The device the claim shim stands in for, and the request it keeps waiting: _IO('p', 0x8b).
+SHIM_DEVICE = "/nonexistent/om6211-held-parport"
+PPCLAIM = 0x708B
+
+
+def claim_timeout(run, lcdd):
+    """The module on a port another driver holds for ever, loaded beside LCDd's text driver.
+
+    Its init fails within the wait, naming the fix; by then the claim is gone from LCDd's
+    process (it was made by a child process, killed and reaped: no thread of LCDd is left in
+    it), so LCDd may unload the module and runs on with the text driver until SIGTERM, which
+    ends it with status 0.
+    """
+    texts = glob.glob("/usr/lib/*/lcdproc/text.so") + glob.glob("/usr/lib/lcdproc/text.so")
+    check(texts, "LCDd's text driver (text.so) is not installed")
+    drivers = os.path.join(run.work, "drivers")
+    os.makedirs(drivers)
+    os.symlink(os.path.abspath(os.path.join(run.args.driver_path, "om6211.so")),
+               os.path.join(drivers, "om6211.so"))
+    os.symlink(texts[0], os.path.join(drivers, "text.so"))
+    port = free_port()
+    config = os.path.join(run.work, "LCDd.conf")
+    with open(config, "w") as f:
+        f.write(f"""[server]
+DriverPath={drivers}/
+Driver=om6211
+Driver=text
+Bind=127.0.0.1
+Port={port}
+ReportLevel=3
+ReportToSyslog=no
+Foreground=yes
+User={pwd.getpwuid(os.getuid()).pw_name}
+ServerScreen=off
+
+[om6211]
+Port=ppdev:{SHIM_DEVICE}
+
+[text]
+Size=20x4
+""")
+    shim_log = os.path.join(run.work, "shim.log")
+    environment = dict(os.environ, OM6211_SHIM_DEVICE=SHIM_DEVICE, OM6211_SHIM_LOG=shim_log,
+                       LD_PRELOAD=" ".join(filter(None, [run.args.lcdd_preload,
+                                                         run.args.claim_shim])))
+    if run.args.lcdd_preload:
+        environment.update(ASAN_OPTIONS="detect_leaks=0")
+    server = run.start([lcdd, "-f", "-s", "0", "-r", "3", "-c", config], "lcdd.log", environment)
+
+    deadline = time.monotonic() + 30
+    while "no claim within the wait" not in run.log("lcdd.log"):
+        check(server.poll() is None, "LCDd ended during the module's init:\n" + run.log("lcdd.log"))
+        check(time.monotonic() < deadline, "the module's init did not fail on the held port")
+        time.sleep(0.1)
+    log = run.log("lcdd.log")
+    check("port busy (PPCLAIM: no claim within the wait). Another driver holds the port" in log,
+          "the message does not name the fix:\n" + log)
+    with open(shim_log) as f:
+        claims = [line.split() for line in f if int(line.split()[2], 16) == PPCLAIM]
+    check(len(claims) == 1, "expected one claim, the shim saw %d" % len(claims))
+    process, thread = int(claims[0][0]), int(claims[0][1])
+    check(process != server.pid, "LCDd's own thread %d made the claim" % thread)
+    check(not os.path.exists("/proc/%d" % thread),
+          "the claiming thread %d is still there after the module's init failed" % thread)
+    print("claim time-out: init failed naming the fix; the claiming process %d is gone" % process)
+
+    client = Client(port, timeout=10)
+    hello = client.ask("hello")
+    client.close()
+    check("wid 20 hgt 4" in hello, "LCDd does not answer with the text driver: " + hello)
+    time.sleep(1.0)
+    check(server.poll() is None, "LCDd ended:\n" + run.log("lcdd.log"))
+    status = run.stop(server)
+    print("LCDd ran on with the text driver; SIGTERM ended it with status", status)
+    check(status == 0, "LCDd ended with status %s:\n%s" % (status, run.log("lcdd.log")))
+    for sign in ("Sanitizer", "runtime error:"):
+        check(sign not in run.log("lcdd.log"), "problems reported:\n" + run.log("lcdd.log"))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--driver-path", required=True, help="folder holding om6211.so")
@@ -298,6 +383,8 @@ def main():
     parser.add_argument("--client-seconds", type=float, default=6.0)
     parser.add_argument("--lcdd-preload", help="libraries LCDd preloads (LD_PRELOAD), e.g. the "
                         "sanitizer runtimes a sanitizer build of the module needs")
+    parser.add_argument("--claim-shim", help="run the claim time-out scenario with this "
+                        "stand-in for a held parallel-port device preloaded into LCDd")
     args = parser.parse_args()
 
     lcdd = shutil.which("LCDd") or ("/usr/sbin/LCDd" if os.path.exists("/usr/sbin/LCDd") else None)
@@ -314,6 +401,10 @@ def main():
     signal.signal(signal.SIGALRM, lambda *_: (_ for _ in ()).throw(Failure("time is up")))
     signal.alarm(150)
     try:
+        if args.claim_shim:
+            claim_timeout(run, lcdd)
+            print("PASS")
+            return 0
         port = free_port()
         config = os.path.join(work, "LCDd.conf")
         with open(config, "w") as f:

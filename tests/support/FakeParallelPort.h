@@ -5,11 +5,13 @@
 #include <linux/ppdev.h>
 
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,9 @@ namespace om6211::testing {
 
 // A parallel port behind the system-call seam. It records every call it is asked ("open
 // /dev/parport0", "PPCLAIM", "PPWCONTROL 03", "ioperm 378 3 on", "outb 37a 03", "close"), keeps
-// the register traffic as port operations, and fails any call with any errno on request.
+// the register traffic as port operations, and fails any call with any errno on request. Like
+// the kernel it grants direct access port by port; an outb or inb without it is logged as
+// "not granted" (the real machine would kill the process) and goes nowhere.
 class FakeParallelPort final : public SystemCalls {
  public:
   static constexpr int Fd = 7;
@@ -33,7 +37,7 @@ class FakeParallelPort final : public SystemCalls {
   void onCall(const std::string& name, int occurrence, std::function<void()> action) {
     actions_[{name, occurrence}] = std::move(action);
   }
-  // While held, PPCLAIM blocks as it does when another driver holds the port.
+  // While held, a claim waits as it does when another driver holds the port.
   void holdClaim(bool held) {
     std::lock_guard lock(mutex_);
     claimHeld_ = held;
@@ -46,6 +50,8 @@ class FakeParallelPort final : public SystemCalls {
   }
   // The register traffic as the driver addressed it, for a driver on data register `portBase`.
   const std::vector<PortOperation>& operations() const { return operations_; }
+  // The I/O ports direct access is granted to now.
+  const std::set<unsigned long>& granted() const { return granted_; }
 
   bool portInstructions = true;
   uint32_t portBase = 0x378;
@@ -55,12 +61,8 @@ class FakeParallelPort final : public SystemCalls {
     if (fd != Fd) return failWith(EBADF);
     auto* byte = static_cast<uint8_t*>(argument);
     switch (request) {
-      case PPCLAIM: {
-        std::unique_lock lock(mutex_);
-        claimChanged_.wait(lock, [&] { return !claimHeld_; });
-        lock.unlock();
+      case PPCLAIM:
         return call("PPCLAIM", 0);
-      }
       case PPWDATA:
         return registerCall("PPWDATA", {PortOperation::Kind::Out, portBase, *byte});
       case PPWCONTROL:
@@ -77,15 +79,43 @@ class FakeParallelPort final : public SystemCalls {
     }
   }
   int close(int fd) override { return fd == Fd ? call("close", 0) : failWith(EBADF); }
+  // The child's claim waits while the claim is held; given up, it is logged as "PPCLAIM killed".
+  int ioctlInChild(int fd, unsigned long request, std::chrono::milliseconds wait) override {
+    if (request == PPCLAIM) {
+      std::unique_lock lock(mutex_);
+      if (!claimChanged_.wait_for(lock, wait, [&] { return !claimHeld_; })) {
+        log_.push_back("PPCLAIM killed");
+        return failWith(ETIMEDOUT);
+      }
+    }
+    return ioctl(fd, request, nullptr);
+  }
 
   bool hasPortInstructions() const override { return portInstructions; }
   int ioperm(unsigned long from, unsigned long count, int turnOn) override {
-    return call("ioperm " + hex(from) + " " + std::to_string(count) + (turnOn ? " on" : " off"), 0);
+    const int result =
+        call("ioperm " + hex(from) + " " + std::to_string(count) + (turnOn ? " on" : " off"), 0);
+    for (unsigned long port = from; result == 0 && port < from + count; ++port) {
+      if (turnOn) {
+        granted_.insert(port);
+      } else {
+        granted_.erase(port);
+      }
+    }
+    return result;
   }
   void outb(uint8_t value, uint16_t port) override {
+    if (granted_.count(port) == 0) {
+      notGranted("outb " + hex(port));
+      return;
+    }
     registerCall("outb " + hex(port), {PortOperation::Kind::Out, port, value});
   }
   uint8_t inb(uint16_t port) override {
+    if (granted_.count(port) == 0) {
+      notGranted("inb " + hex(port));
+      return 0xFF;
+    }
     registerCall("inb " + hex(port), {PortOperation::Kind::In, port, 0});
     return 0x7F;
   }
@@ -120,6 +150,10 @@ class FakeParallelPort final : public SystemCalls {
     if (action) action();
     return error != 0 ? failWith(error) : result;
   }
+  void notGranted(const std::string& entry) {
+    std::lock_guard lock(mutex_);
+    log_.push_back(entry + " not granted");
+  }
   int registerCall(const std::string& name, PortOperation operation) {
     char value[4];
     std::snprintf(value, sizeof value, "%02x", operation.value);
@@ -134,6 +168,7 @@ class FakeParallelPort final : public SystemCalls {
   bool claimHeld_ = false;
   std::vector<std::string> log_;
   std::vector<PortOperation> operations_;
+  std::set<unsigned long> granted_;
   std::map<std::string, int> counts_;
   std::map<std::pair<std::string, int>, int> failures_;
   std::map<std::pair<std::string, int>, std::function<void()>> actions_;

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/linux/PortGrants.h"
+
 namespace om6211 {
 namespace {
 
@@ -25,19 +27,19 @@ DirectPort::DirectPort(uint16_t hardwareBase, uint32_t portBase, SystemCalls& ca
                         ": direct port access exists only on x86 machines; on this one use the "
                         "parallel-port device, ppdev:/dev/parport0");
   }
-  if (calls_->ioperm(hardwareBase_, RegisterCount, 1) != 0) {
+  if (holdPorts(*calls_, hardwareBase_, RegisterCount) != 0) {
     throw portOpenError(name(), "ioperm", errno);
   }
-  if (calls_->ioperm(DelayPort, 1, 1) != 0) {
+  if (holdPorts(*calls_, DelayPort, 1) != 0) {
     const int error = errno;
-    calls_->ioperm(hardwareBase_, RegisterCount, 0);
+    releasePorts(*calls_, hardwareBase_, RegisterCount);
     throw portOpenError(name(), "ioperm", error);
   }
 }
 
 DirectPort::~DirectPort() {
-  calls_->ioperm(DelayPort, 1, 0);
-  calls_->ioperm(hardwareBase_, RegisterCount, 0);
+  releasePorts(*calls_, DelayPort, 1);
+  releasePorts(*calls_, hardwareBase_, RegisterCount);
 }
 
 void DirectPort::write(uint32_t port, uint8_t value) {

@@ -10,7 +10,8 @@ namespace om6211 {
 // access is granted (ioperm) for the three registers at `hardwareBase` and for the delay port
 // 0x220, then the driver's writes and reads become outb and inb. The grant belongs to the
 // calling thread: use the port from the thread that opened it. Never use it on a port that
-// the parallel-port device or the printer driver is using. Access is withdrawn on destruction.
+// the parallel-port device or the printer driver is using. On destruction access is withdrawn
+// from what no other direct port of the process still uses.
 class DirectPort final : public HardwarePort {
  public:
   // Raises PortOpenError, having granted nothing, on a machine without port instructions or

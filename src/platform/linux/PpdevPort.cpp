@@ -6,27 +6,8 @@
 #include <linux/ppdev.h>
 
 #include <cerrno>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 
 namespace om6211 {
-namespace {
-
-// A claim made on a helper thread, so that the opener can stop waiting for it. When the opener
-// has given up, the helper finishes the claim's business alone: releases what it got and
-// closes the device.
-struct ClaimAttempt {
-  std::mutex mutex;
-  std::condition_variable finished;
-  bool done = false;
-  bool abandoned = false;
-  int error = 0;
-};
-
-}  // namespace
 
 PpdevPort::PpdevPort(const std::string& path, uint32_t portBase, SystemCalls& calls,
                      std::chrono::milliseconds claimWait)
@@ -38,37 +19,12 @@ PpdevPort::PpdevPort(const std::string& path, uint32_t portBase, SystemCalls& ca
     calls_->close(fd_);
     throw portOpenError(path, "PPEXCL", error);
   }
-  claim(claimWait);
-}
-
-void PpdevPort::claim(std::chrono::milliseconds wait) {
-  auto attempt = std::make_shared<ClaimAttempt>();
-  try {
-    std::thread([attempt, calls = calls_, fd = fd_] {
-      const bool claimed = calls->ioctl(fd, PPCLAIM, nullptr) == 0;
-      const int error = claimed ? 0 : errno;
-      std::lock_guard lock(attempt->mutex);
-      if (attempt->abandoned) {
-        if (claimed) calls->ioctl(fd, PPRELEASE, nullptr);
-        calls->close(fd);
-        return;
-      }
-      attempt->error = error;
-      attempt->done = true;
-      attempt->finished.notify_one();
-    }).detach();
-  } catch (const std::system_error&) {
+  // The claim waits as long as another driver holds the port. Made by a child process, it can
+  // be given up with nothing left running here: the LCDd module may be unloaded right after.
+  if (calls_->ioctlInChild(fd_, PPCLAIM, claimWait) != 0) {
+    const int error = errno;
     calls_->close(fd_);
-    throw portOpenError(name(), "PPCLAIM", EAGAIN);
-  }
-  std::unique_lock lock(attempt->mutex);
-  if (!attempt->finished.wait_for(lock, wait, [&] { return attempt->done; })) {
-    attempt->abandoned = true;  // the helper closes the device when the claim returns
-    throw portOpenError(name(), "PPCLAIM", ETIMEDOUT);
-  }
-  if (attempt->error != 0) {
-    calls_->close(fd_);
-    throw portOpenError(name(), "PPCLAIM", attempt->error);
+    throw portOpenError(path, "PPCLAIM", error);
   }
 }
 

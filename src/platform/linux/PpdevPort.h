@@ -17,9 +17,8 @@ class PpdevPort final : public HardwarePort {
   // A claim that has not come through within this wait means another driver holds the port.
   static constexpr std::chrono::milliseconds DefaultClaimWait{3000};
 
-  // Raises PortOpenError, leaving nothing open, when the device cannot be opened or claimed.
-  // A claim given up after `claimWait` is finished by a helper thread, which releases and
-  // closes the device when the claim returns; `calls` must outlive it (the real ones do).
+  // Raises PortOpenError, leaving nothing open or running, when the device cannot be opened
+  // or claimed within `claimWait`.
   PpdevPort(const std::string& path, uint32_t portBase, SystemCalls& calls,
             std::chrono::milliseconds claimWait = DefaultClaimWait);
   ~PpdevPort() override;
@@ -28,7 +27,6 @@ class PpdevPort final : public HardwarePort {
   uint8_t read(uint32_t port) override;
 
  private:
-  void claim(std::chrono::milliseconds wait);
   void control(unsigned long request, const char* call, uint8_t* byte);
 
   SystemCalls* calls_;

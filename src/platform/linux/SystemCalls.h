@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace om6211 {
@@ -13,6 +14,12 @@ class SystemCalls {
   virtual int open(const char* path, int flags) = 0;
   virtual int ioctl(int fd, unsigned long request, void* argument) = 0;
   virtual int close(int fd) = 0;
+  // The ioctl `request` on `fd` (with no argument), made by a short-lived child process that
+  // shares the open file description, so that a request the kernel keeps waiting can be given
+  // up: after `wait` the child is killed. Either way the child has ended and been reaped when
+  // this returns; nothing of the call goes on in this process. Returns 0, or -1 with errno
+  // (ETIMEDOUT when the wait ran out).
+  virtual int ioctlInChild(int fd, unsigned long request, std::chrono::milliseconds wait) = 0;
 
   // Whether this machine has I/O port instructions at all (x86 only); the three calls below
   // are made only when it has.
