@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "panel/VirtualPanel.h"
+#include "reliability/FaultSession.h"
 #include "support/DriverRig.h"
 #include "support/QuietPlatform.h"
 
@@ -146,7 +147,8 @@ TEST(ChangedRefreshFaults, EveryOperationFailingInTurnHealsByTheNextCallThatSend
   int problems = 0;
   for (std::size_t index = 0; index < session.size() && problems < 5; ++index) {
     if (!session[index].swept) continue;
-    for (uint64_t failing = 0; failing < operations[index] && problems < 5; ++failing) {
+    for (uint64_t failing = 0; failing < operations[index] && problems < 5;
+         failing += faultSweepStride()) {
       Rig rig(before[index]);
       rig.port.failAt(rig.port.operations() + failing);
       rig.run(session[index]);

@@ -1,5 +1,7 @@
 #include "reliability/FaultSession.h"
 
+#include <cstdlib>
+
 namespace om6211::reliability {
 namespace {
 
@@ -45,6 +47,12 @@ std::vector<SessionCall> sessionFor(Geometry geometry) {
 }
 
 }  // namespace
+
+uint64_t faultSweepStride() {
+  const char* text = std::getenv("OM6211_FAULT_SWEEP_STRIDE");
+  const uint64_t stride = text != nullptr ? std::strtoull(text, nullptr, 10) : 1;
+  return stride > 0 ? stride : 1;
+}
 
 uint8_t sessionCharacter(int32_t column, int32_t row, int32_t columns) {
   return static_cast<uint8_t>('A' + (row * columns + column) % 26);

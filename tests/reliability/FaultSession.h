@@ -25,6 +25,10 @@ uint8_t sessionCharacter(int32_t column, int32_t row, int32_t columns);
 // The host bitmap a session uploads: vertical stripes, three pixels lit out of seven.
 std::array<uint8_t, HostBitmapBytes> sessionBitmap();
 
+// Every how many port operations the fault sweeps fail one: 1 (all of them) unless
+// OM6211_FAULT_SWEEP_STRIDE asks for a slice, as the run under valgrind does.
+uint64_t faultSweepStride();
+
 // A short working session of a host with a 48 x 32 pixel window and an 8 x 4 text grid:
 // configure, initialise, write a screen of text, upload a graphic, clean up. The addressing
 // delay is 1, so that failing delay reads are part of it; the bus delay is 0.

@@ -142,13 +142,16 @@ class FaultSweep {
     // The module as it is when the failing operation comes: the session's operations before it.
     panel::VirtualPanel prefix = call.panelBefore;
     std::size_t played = 0;
-    for (std::size_t failing = 0; failing < count && problems_ < MaxProblems; ++failing) {
+    const uint64_t stride = faultSweepStride();
+    uint64_t swept = 0;
+    for (std::size_t failing = 0; failing < count && problems_ < MaxProblems; failing += stride) {
+      ++swept;
       for (; played < call.portOperations[failing]; ++played) {
         play(call.operations[played], prefix);
       }
       runFailing(index, failing, prefix);
     }
-    return count;
+    return swept;
   }
 
  private:
