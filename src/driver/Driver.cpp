@@ -46,7 +46,11 @@ void Driver::reportAbsorbed(const Bus& bus, uint64_t absorbedBefore) const noexc
 
 void Driver::bringIntoStep(Controller& controller) {
   if (displayOn_) {
-    controller.Init(StartupPicture::None);
+    // The picture restored covers the whole RAM when the refreshed region does: then clearing
+    // it first would only double the cost.
+    const bool regionIsWholeRam = settings_.TextRows == DriverSettings::MaxTextRows &&
+                                  settings_.GraphicsWidth == DriverSettings::MaxGraphicsWidth;
+    controller.powerUp(!regionIsWholeRam);
     scheduler_.restore(controller, settings_);
   } else {
     controller.pulseReset();

@@ -10,7 +10,7 @@ constexpr int DisplayRamBytes = 84 * 6;
 
 }  // namespace
 
-void Controller::play(std::span<const SequenceStep> steps) {
+void Controller::play(std::span<const SequenceStep> steps, bool clearRam) {
   for (const SequenceStep& step : steps) {
     switch (step.kind) {
       case SequenceStep::Kind::ResetLine:
@@ -27,6 +27,7 @@ void Controller::play(std::span<const SequenceStep> steps) {
         sendContrast(settings_.contrastOn, settings_.contrastValue);
         break;
       case SequenceStep::Kind::ClearRam:
+        if (!clearRam) break;
         for (int i = 0; i < DisplayRamBytes; ++i) link_->SendData(0x00, settings_.busDelay);
         break;
     }
@@ -42,9 +43,13 @@ void Controller::pulseReset() {
   play(sequence::ResetPulse);
 }
 
-void Controller::Init(StartupPicture picture) {
+void Controller::powerUp(bool clearRam) {
   pulseReset();
-  play(sequence::PowerUp);
+  play(sequence::PowerUp, clearRam);
+}
+
+void Controller::Init(StartupPicture picture) {
+  powerUp(true);
   if (picture == StartupPicture::None) return;
   if (picture == StartupPicture::Splash) {
     ShowSplash();

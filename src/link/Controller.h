@@ -35,6 +35,9 @@ class Controller {
 
   // The reset pulse, then power-up with the picture, RAM cleared, display on.
   void Init(StartupPicture picture);
+  // The reset pulse and power-up without a picture; the RAM is cleared only if asked, since a
+  // caller about to write every byte of it need not.
+  void powerUp(bool clearRam);
   // Only the reset pulse: the controller rests in its reset state, in step with the frames.
   void pulseReset();
   void CleanUp();
@@ -48,7 +51,7 @@ class Controller {
   const ControllerShadow& shadow() const { return *shadow_; }
 
  private:
-  void play(std::span<const SequenceStep> steps);
+  void play(std::span<const SequenceStep> steps, bool clearRam = true);
   void command(uint8_t value) { link_->SendCommand(value, settings_.busDelay); }
 
   SerialLink* link_;
