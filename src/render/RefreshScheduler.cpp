@@ -24,7 +24,14 @@ void RefreshScheduler::refresh(Controller& controller, RenderSettings& settings,
   shown_ = frame;
   if (fullRefreshDue(controller, settings)) {
     changedSinceFull_ = 0;
-    RefreshDisplay(controller, settings, frame);
+    fullRefreshUnderWay_ = true;
+    try {
+      RefreshDisplay(controller, settings, frame);
+    } catch (...) {
+      fullRefreshUnderWay_ = false;
+      throw;
+    }
+    fullRefreshUnderWay_ = false;
   } else {
     ++changedSinceFull_;
     refreshChanged(controller, settings, frame);
@@ -48,6 +55,7 @@ void RefreshScheduler::noteBlankDisplay() {
 void RefreshScheduler::restore(Controller& controller, RenderSettings& settings) {
   controller.link().SendCommand(inverted_ ? command::InvertedDisplay : command::NormalDisplay,
                                 settings.BusDelay);
+  if (fullRefreshUnderWay_) return;
   // A refresh leaves the cursor at (0, 0); this one is no host's, so the host's cursor stays.
   const int32_t column = settings.CursorColumn;
   const int32_t row = settings.CursorRow;

@@ -22,7 +22,8 @@ class RefreshScheduler {
   // The display was just powered up: RAM blank, normal mode.
   void noteBlankDisplay();
   // Shows again what the display should show after a power-up that lost it: the display mode
-  // the host last asked for and the picture of the latest refresh.
+  // the host last asked for and the picture of the latest refresh (unless a full refresh is
+  // under way, which sends the picture anyway).
   void restore(Controller& controller, RenderSettings& settings);
   // Moves the text cursor to the cell. The full mode also points the controller's address at the
   // cell, as the host interface does; sending only what changed, each refresh sets its own
@@ -42,6 +43,7 @@ class RefreshScheduler {
   // What the glass should show: the frame of the latest refresh, in the mode last asked for.
   FrameMemory::Layer shown_{};
   bool inverted_ = false;
+  bool fullRefreshUnderWay_ = false;
 };
 
 }  // namespace om6211
