@@ -55,5 +55,7 @@ install(FILES ${OM6211_RELEASE_DIR}/controller/OM6211/settings.ini DESTINATION c
 
 # Static checks on the built DLL: its exports, its imports and the bytes each export removes.
 add_subdirectory(${PROJECT_SOURCE_DIR}/tests/pe ${PROJECT_BINARY_DIR}/tests/pe)
+# The DLL itself loaded and called by a Windows host under Wine, against the native host.
+add_subdirectory(${PROJECT_SOURCE_DIR}/tests/windows ${PROJECT_BINARY_DIR}/tests/windows)
 # The zip as CPack makes it: its file list and what is in its files.
 add_subdirectory(${PROJECT_SOURCE_DIR}/tests/package ${PROJECT_BINARY_DIR}/tests/package)

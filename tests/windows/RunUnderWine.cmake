@@ -1,0 +1,105 @@
+# One Wine case: lays out a host folder (host, DLL, stand-in DLPORTIO.DLL, optional settings
+# file in controller/OM6211), runs the host under Wine there, and compares with what the native
+# om6211 prints and traces for the same script and folder; or, with FAILURE, expects the host to
+# fail with a message matching it. See CMakeLists.txt beside this file for the variables.
+cmake_minimum_required(VERSION 3.25)
+
+function(fail text)
+  message(FATAL_ERROR "${text}")
+endfunction()
+
+if(NOT FOLDER)
+  set(FOLDER host)
+endif()
+set(host_dir ${WORK}/${FOLDER})
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${host_dir})
+get_filename_component(script_dir ${SCRIPT} DIRECTORY)
+get_filename_component(script_name ${SCRIPT} NAME)
+get_filename_component(dll_name ${DLL} NAME)
+file(GLOB bitmaps ${script_dir}/*.bitmap)
+file(COPY ${HOST} ${DLL} ${STANDIN} ${SCRIPT} ${bitmaps} DESTINATION ${host_dir})
+if(SETTINGS)
+  file(MAKE_DIRECTORY ${host_dir}/controller/OM6211)
+  file(COPY_FILE ${SETTINGS} ${host_dir}/controller/OM6211/settings.ini)
+endif()
+
+set(wine_environment WINEPREFIX=${PREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=)
+if(LOCALE)
+  # Wine takes the ANSI code page and the encoding of file names from the C library's locale.
+  execute_process(COMMAND locale -a OUTPUT_VARIABLE locales)
+  string(REGEX REPLACE "\\.UTF-8$" ".utf8" locale_name "${LOCALE}")
+  if(NOT locales MATCHES "(^|\n)${locale_name}(\n|$)")
+    message("om6211-wine: skipped: the ${LOCALE} locale is not generated (scripts/cross "
+            "generates it)")
+    return()
+  endif()
+  list(APPEND wine_environment LANG=${LOCALE} LC_ALL=${LOCALE})
+endif()
+set(host_options --dll ${dll_name})
+if(CODE_PAGE)
+  list(APPEND host_options --code-page ${CODE_PAGE})
+endif()
+get_filename_component(host_name ${HOST} NAME)
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY ${wine_environment}
+          ${WINE} ${host_name} ${host_options} ${script_name} wine.trace
+  WORKING_DIRECTORY ${host_dir} RESULT_VARIABLE wine_status OUTPUT_VARIABLE wine_output
+  ERROR_VARIABLE wine_errors TIMEOUT 240)
+
+# Under qemu-user, Wine's own background processes of the session (device drivers) sometimes
+# crash; the emulator says so on the standard error they share with the host.
+string(REGEX REPLACE "qemu: uncaught target signal [^\n]*\n" "" wine_errors "${wine_errors}")
+
+if(wine_status EQUAL 77)
+  message("om6211-wine: skipped: ${wine_output}(the ${LOCALE} locale gives Wine no such "
+          "ANSI code page; is it generated?)")
+  return()
+endif()
+if(FAILURE)
+  if(wine_status EQUAL 0 OR NOT wine_errors MATCHES "${FAILURE}")
+    fail("expected the host to fail with '${FAILURE}'; exit ${wine_status}, it printed:\n"
+         "${wine_output}${wine_errors}")
+  endif()
+  message(STATUS "the host failed as it should: ${wine_errors}")
+  return()
+endif()
+
+if(NOT EXISTS ${NATIVE})
+  fail("no native om6211 at ${NATIVE} to compare with: build the default preset first, or set "
+       "OM6211_NATIVE_TOOL")
+endif()
+execute_process(
+  COMMAND ${NATIVE} run ${script_name} --trace native.trace --host-dir ${host_dir}
+  WORKING_DIRECTORY ${host_dir} RESULT_VARIABLE native_status OUTPUT_VARIABLE native_output
+  ERROR_VARIABLE native_errors TIMEOUT 120)
+
+set(differences "")
+foreach(part status output errors)
+  if(NOT "${wine_${part}}" STREQUAL "${native_${part}}")
+    string(APPEND differences "${part} under Wine:\n${wine_${part}}\nnative:\n${native_${part}}\n")
+  endif()
+endforeach()
+file(SHA256 ${host_dir}/wine.trace wine_trace)
+file(SHA256 ${host_dir}/native.trace native_trace)
+if(NOT wine_trace STREQUAL native_trace)
+  string(APPEND differences "the traces differ: ${host_dir}/wine.trace, native.trace\n")
+endif()
+if(GOLDEN)
+  # The golden trace has the operations alone; the annotations carry none.
+  file(STRINGS ${host_dir}/wine.trace operations REGEX "^[^#]")
+  list(JOIN operations "\n" operations)
+  file(WRITE ${host_dir}/wine.operations.trace "${operations}\n")
+  file(SHA256 ${host_dir}/wine.operations.trace wine_operations)
+  file(SHA256 ${GOLDEN} golden)
+  if(NOT wine_operations STREQUAL golden)
+    string(APPEND differences "the operations differ from ${GOLDEN}: "
+           "${host_dir}/wine.operations.trace\n")
+  endif()
+endif()
+if(differences)
+  fail("the Wine run differs from the native one:\n${differences}")
+endif()
+file(STRINGS ${host_dir}/wine.trace lines)
+list(LENGTH lines line_count)
+message(STATUS "Wine and native agree: exit ${wine_status}, ${line_count} trace lines")
