@@ -130,18 +130,24 @@ def free_port():
         return s.getsockname()[1]
 
 
-def lcdd_config(run, port, driver_path):
+def server_section(port, driver_path, drivers):
+    """LCDd's [server] section: the loopback port, these drivers from that folder, in the
+    foreground as this user, no server screen."""
+    driver_lines = "".join("Driver=%s\n" % driver for driver in drivers)
     return f"""[server]
 DriverPath={os.path.join(os.path.abspath(driver_path), '')}
-Driver=om6211
-Bind=127.0.0.1
+{driver_lines}Bind=127.0.0.1
 Port={port}
 ReportLevel=3
 ReportToSyslog=no
 Foreground=yes
 User={pwd.getpwuid(os.getuid()).pw_name}
 ServerScreen=off
-WaitTime=4
+"""
+
+
+def lcdd_config(run, port, driver_path):
+    return server_section(port, driver_path, ["om6211"]) + f"""WaitTime=4
 
 [om6211]
 Port=virtual
@@ -319,18 +325,7 @@ def claim_timeout(run, lcdd):
     port = free_port()
     config = os.path.join(run.work, "LCDd.conf")
     with open(config, "w") as f:
-        f.write(f"""[server]
-DriverPath={drivers}/
-Driver=om6211
-Driver=text
-Bind=127.0.0.1
-Port={port}
-ReportLevel=3
-ReportToSyslog=no
-Foreground=yes
-User={pwd.getpwuid(os.getuid()).pw_name}
-ServerScreen=off
-
+        f.write(server_section(port, drivers, ["om6211", "text"]) + f"""
 [om6211]
 Port=ppdev:{SHIM_DEVICE}
 
