@@ -45,11 +45,14 @@ void RefreshScheduler::noteBlankDisplay() {
   inverted_ = false;
 }
 
-void RefreshScheduler::restore(Controller& controller, RenderSettings& settings) {
+void RefreshScheduler::restore(Controller& controller, const RenderSettings& settings) {
   controller.link().SendCommand(inverted_ ? command::InvertedDisplay : command::NormalDisplay,
                                 settings.BusDelay);
   const FrameMemory::Layer frame = shown_;
-  refresh(controller, settings, frame);
+  // A refresh homes the text cursor; showing the picture again must leave the host's cursor
+  // where the host put it, or its next characters land in the top left cell.
+  RenderSettings unmoved = settings;
+  refresh(controller, unmoved, frame);
 }
 
 void RefreshScheduler::setDisplayMode(Controller& controller, const RenderSettings& settings,

@@ -22,8 +22,8 @@ class RefreshScheduler {
   // The display was just powered up: RAM blank, normal mode.
   void noteBlankDisplay();
   // Shows again what the display should show after a power-up that lost it: the display mode
-  // the host last asked for and the picture of the latest refresh.
-  void restore(Controller& controller, RenderSettings& settings);
+  // the host last asked for and the picture of the latest refresh. The text cursor stays.
+  void restore(Controller& controller, const RenderSettings& settings);
   // Moves the text cursor to the cell. The full mode also points the controller's address at the
   // cell, as the host interface does; sending only what changed, each refresh sets its own
   // address, so nothing is sent.

@@ -30,6 +30,7 @@ struct ReferenceCall {
   std::vector<std::size_t> portOperations;  // trace index of each port operation
   panel::VirtualPanel panelBefore;
   panel::VirtualPanel panelAfter;
+  DriverSnapshot after;
 };
 
 void play(const PortOperation& operation, panel::VirtualPanel& panel) {
@@ -64,7 +65,8 @@ ReferenceSession record(std::vector<SessionCall> session) {
   for (SessionCall& call : session) {
     DriverBench bench(state);
     call.call(bench.driver);
-    ReferenceCall recorded{std::move(call), state, bench.trace.operations, {}, {}, panel, panel};
+    ReferenceCall recorded{std::move(call), state, bench.trace.operations,          {}, {},
+                           panel,           panel, DriverSnapshot::of(bench.driver)};
     play(recorded.operations, panel);
     recorded.panelAfter = panel;
     recorded.shape = analyseTrace(bench.trace, bench.driver.settings());
@@ -216,10 +218,13 @@ class FaultSweep {
 
   // The calls after a failure work: complete frames, and the very traffic of the session
   // whenever the failure left the state as the session had it, after a resync where one was
-  // due. By the end of the first of them that sends anything, the glass is the session's.
+  // due. By the end of the first of them that sends anything, the glass is the session's, and
+  // so is the state when the failure had left it so: a resync restores what the host sees and
+  // moves nothing the host set, its cursor included.
   void checkNextCalls(Driver& driver, FailOnceRecorder& recorder, panel::VirtualPanel& panel,
                       std::size_t index, std::size_t failing, bool stateAsInSession) {
     const ReferenceCall& call = reference_.calls[index];
+    bool firstCall = true;
     for (std::size_t at = index + 1; at < reference_.calls.size(); ++at) {
       const ReferenceCall& next = reference_.calls[at];
       const bool resyncDue = driver.resyncDue();
@@ -232,16 +237,19 @@ class FaultSweep {
       if (auto shape = frameProblem(recorded_, driver.settings()); !shape.empty()) {
         return problem(call, failing, "next call: " + shape);
       }
-      if (stateAsInSession && !sentAsInSession(recorded, next.operations, resyncDue)) {
+      if (firstCall && stateAsInSession && !sentAsInSession(recorded, next.operations, resyncDue)) {
         return problem(call, failing, "the next call sent other traffic than in the session");
       }
       play(recorded, panel);
       recorder.afterFailure.clear();
-      stateAsInSession = false;  // only the first call after the failure is held to its traffic
+      firstCall = false;  // only the first call after the failure is held to its traffic
       if (!sendsAnything(next.operations)) continue;
       if (!sameGlass(panel, next.panelAfter)) {
         problem(call, failing,
                 "the glass after " + next.call.description + " is not the session's");
+      } else if (stateAsInSession && !sameState(DriverSnapshot::of(driver), next.after)) {
+        problem(call, failing,
+                "the state after " + next.call.description + " is not the session's");
       }
       return;
     }
