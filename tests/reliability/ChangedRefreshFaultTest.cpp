@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "panel/VirtualPanel.h"
+#include "reliability/EntryPointEffects.h"
 #include "reliability/FaultSession.h"
 #include "support/DriverRig.h"
 #include "support/QuietPlatform.h"
@@ -134,6 +135,7 @@ TEST(ChangedRefreshFaults, EveryOperationFailingInTurnHealsByTheNextCallThatSend
   std::vector<Rig> before;
   std::vector<uint64_t> operations;
   std::vector<panel::Glass> glassAfter;
+  std::vector<DriverSnapshot> stateAfter;
   Rig reference(ChangedModeSettings);
   for (const Call& call : session) {
     before.push_back(reference);
@@ -141,6 +143,7 @@ TEST(ChangedRefreshFaults, EveryOperationFailingInTurnHealsByTheNextCallThatSend
     reference.run(call);
     operations.push_back(reference.port.operations() - start);
     glassAfter.push_back(reference.port.panel.glass());
+    stateAfter.push_back(DriverSnapshot::of(reference.driver));
   }
 
   uint64_t faults = 0;
@@ -153,13 +156,21 @@ TEST(ChangedRefreshFaults, EveryOperationFailingInTurnHealsByTheNextCallThatSend
       rig.port.failAt(rig.port.operations() + failing);
       rig.run(session[index]);
       ++faults;
+      const bool stateAsInSession = sameState(DriverSnapshot::of(rig.driver), stateAfter[index]);
       for (std::size_t next = index + 1; next < session.size(); ++next) {
         const uint64_t start = rig.port.operations();
         rig.run(session[next]);
         if (rig.port.operations() == start && operations[next] == 0) continue;
+        const char* wrong = nullptr;
         if (!sameGlass(rig.port.panel.glass(), glassAfter[next])) {
-          ADD_FAILURE() << "call " << index << ", operation " << failing << " failing: the glass "
-                        << "after call " << next << " is not what it is when nothing fails";
+          wrong = "the glass";
+        } else if (stateAsInSession &&
+                   !sameState(DriverSnapshot::of(rig.driver), stateAfter[next])) {
+          wrong = "the driver's state";
+        }
+        if (wrong != nullptr) {
+          ADD_FAILURE() << "call " << index << ", operation " << failing << " failing: " << wrong
+                        << " after call " << next << " is not what it is when nothing fails";
           ++problems;
         }
         break;
