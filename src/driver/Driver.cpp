@@ -47,7 +47,13 @@ void Driver::reportAbsorbed(const Bus& bus, uint64_t absorbedBefore) const noexc
 void Driver::bringIntoStep(Controller& controller) {
   if (displayOn_) {
     controller.Init(StartupPicture::None);
+    // The restoring refresh ends with the cursor at the first cell; the call it runs in keeps
+    // the cursor it had, or has just placed, for the host's next characters.
+    const int32_t column = settings_.CursorColumn;
+    const int32_t row = settings_.CursorRow;
     scheduler_.restore(controller, settings_);
+    settings_.CursorColumn = column;
+    settings_.CursorRow = row;
   } else {
     controller.pulseReset();
   }
