@@ -13,6 +13,8 @@ namespace {
 void setLines(PanelSession& session, uint8_t data, uint8_t control) {
   session.port().write(session.portBase(), data);
   session.port().write(session.portBase() + 2, control);
+  // A port that queues its writes (a USB adapter) must show the step while the person looks.
+  session.port().flush();
 }
 
 void describe(const WiringStep& step, std::size_t number) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "support/DriverRig.h"
 
@@ -40,6 +41,33 @@ TEST(DriverState, ConstructionTouchesNothingAndMemoryIsZero) {
   EXPECT_TRUE(zero(memory.GraphicsLayer));
   EXPECT_TRUE(zero(memory.TextLayer));
   EXPECT_TRUE(zero(memory.CustomGlyphs));
+}
+
+// Bringing the controller back runs inside the next call that sends, and its refresh ends at
+// the first cell; the call keeps the text cursor it had, or has just placed, all the same.
+TEST(DriverState, BringingTheControllerBackKeepsTheCursor) {
+  struct FailOnce final : PortIo {
+    void write(uint32_t, uint8_t) override {
+      if (std::exchange(failNext, false)) throw PortFailure("injected");
+    }
+    uint8_t read(uint32_t) override { return 0xFF; }
+    bool failNext = false;
+  } port;
+  DriverRig rig;
+  rig.driver.usePlatform({&port, &rig.pauses, &rig.settings, &rig.hostFolder});
+  rig.configure();
+  rig.driver.Init();
+  port.failNext = true;
+  EXPECT_THROW(rig.driver.SetOutputAddress(3, 2), PortFailure);
+  rig.driver.SetOutputAddress(5, 4);
+  EXPECT_EQ(rig.driver.settings().CursorColumn, 5);
+  EXPECT_EQ(rig.driver.settings().CursorRow, 4);
+  port.failNext = true;
+  EXPECT_THROW(rig.driver.setContrast(0x90), PortFailure);
+  rig.driver.setContrast(0x91);
+  EXPECT_FALSE(rig.driver.resyncDue());
+  EXPECT_EQ(rig.driver.settings().CursorColumn, 5);
+  EXPECT_EQ(rig.driver.settings().CursorRow, 4);
 }
 
 }  // namespace

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/FtdiCalls.h"
+
+namespace om6211::testing {
+
+// An FTDI adapter behind the libftdi seam, with one device plugged in. It logs every call
+// ("ftdi_usb_open_string d:1/7", "ftdi_set_bitmode 3b 04", "ftdi_write_data 600"), hands
+// every buffer that reached the chip and every mode change to `onBytes` and `onMode`, counts
+// USB transfers as libftdi would make them, and fails any call on request.
+class FakeFtdi final : public FtdiCalls {
+ public:
+  // Fails the `occurrence`-th call (1 = the first) of the libftdi call `name` with `code` and
+  // `message`. Both writes count as "write"; a failed write still delivers its first
+  // `delivered` bytes, as a transfer cut short does.
+  void failCall(const std::string& name, int occurrence, int code, std::string message,
+                std::size_t delivered = 0) {
+    failures_[{name, occurrence}] = {code, std::move(message), delivered};
+  }
+  int callCount(const std::string& name) const {
+    const auto found = counts_.find(name);
+    return found == counts_.end() ? 0 : found->second;
+  }
+
+  std::vector<FtdiDeviceInfo> devices{
+      {0x0403, 0x6014, 1, 7, true, "FTDI", "Single RS232-HS", "FT7ABC"}};
+  FtdiChip chip = FtdiChip::Ft232h;
+  int chunkSize = 4096;
+  std::function<void(std::span<const uint8_t>)> onBytes;
+  std::function<void(uint8_t outputs, FtdiBitmode)> onMode;
+
+  std::vector<std::string> log;
+  uint64_t writes = 0;
+  uint64_t transfers = 0;
+  uint64_t bytes = 0;
+  uint64_t failed = 0;
+  int openDevices = 0;
+
+  int usbFindAll(std::vector<FtdiDeviceInfo>& found) override {
+    if (const int result = call("ftdi_usb_find_all"); result < 0) return result;
+    found = devices;
+    return static_cast<int>(devices.size());
+  }
+  int usbOpenString(const std::string& description) override {
+    const int result = call("ftdi_usb_open_string", description);
+    if (result == 0) ++openDevices;
+    return result;
+  }
+  FtdiChip chipType() const override { return chip; }
+  int usbClose() override {
+    const int result = call("ftdi_usb_close");
+    if (result == 0) --openDevices;
+    return result;
+  }
+  int setLatencyTimer(uint8_t milliseconds) override {
+    return call("ftdi_set_latency_timer", std::to_string(milliseconds));
+  }
+  int setBitmode(uint8_t outputs, FtdiBitmode mode) override {
+    const int result =
+        call("ftdi_set_bitmode", hex(outputs) + " " + hex(static_cast<uint8_t>(mode)));
+    if (result == 0 && onMode) onMode(outputs, mode);
+    return result;
+  }
+  int setBaudrate(int baudrate) override {
+    return call("ftdi_set_baudrate", std::to_string(baudrate));
+  }
+  int purgeBuffers() override { return call("ftdi_tcioflush"); }
+  int writeChunkSize() override {
+    const int result = call("ftdi_write_data_get_chunksize");
+    return result < 0 ? result : chunkSize;
+  }
+  int writeData(const uint8_t* data, int size) override {
+    return write("ftdi_write_data", data, size);
+  }
+  int writeDataReadingBack(const uint8_t* data, int size) override {
+    return write("ftdi_write_data_submit", data, size);
+  }
+  std::string errorString() const override { return error_; }
+
+ private:
+  struct Failure {
+    int code;
+    std::string message;
+    std::size_t delivered;
+  };
+
+  static std::string hex(uint8_t value) {
+    char text[4];
+    std::snprintf(text, sizeof text, "%02x", value);
+    return text;
+  }
+
+  // Logs the call and fails it if asked: 0 or libftdi's code.
+  int call(const std::string& name, const std::string& argument = {},
+           std::size_t* delivered = nullptr) {
+    const bool writing = name == "ftdi_write_data" || name == "ftdi_write_data_submit";
+    const std::string counted = writing ? "write" : name;
+    const int occurrence = ++counts_[counted];
+    std::string entry = argument.empty() ? name : name + " " + argument;
+    const auto found = failures_.find({counted, occurrence});
+    if (found == failures_.end()) {
+      log.push_back(entry);
+      return 0;
+    }
+    ++failed;
+    log.push_back(entry + " -> " + std::to_string(found->second.code));
+    error_ = found->second.message;
+    if (delivered != nullptr) *delivered = std::min(*delivered, found->second.delivered);
+    return found->second.code;
+  }
+  int write(const char* name, const uint8_t* data, int size) {
+    std::size_t delivered = static_cast<std::size_t>(size);
+    const int result = call(name, std::to_string(size), &delivered);
+    ++writes;
+    transfers += static_cast<uint64_t>((size + chunkSize - 1) / chunkSize);
+    bytes += static_cast<uint64_t>(size);
+    if (onBytes) onBytes({data, delivered});
+    return result < 0 ? result : size;
+  }
+
+  std::map<std::string, int> counts_;
+  std::map<std::pair<std::string, int>, Failure> failures_;
+  std::string error_;
+};
+
+}  // namespace om6211::testing
