@@ -60,12 +60,16 @@ ModuleInstance::ModuleInstance(const ModuleConfig& config)
   }
   const uint32_t driverBase = config.port.base;
   // Raises PortOpenError, whose message names the fix, when the port cannot be had.
-  hardware_ = openHardwarePort(config.port, driverBase);
-  port_ = hardware_ ? static_cast<PortIo*>(hardware_.get()) : &panel_.emplace(driverBase);
+  hardware_ = openHardware(config.port, driverBase);
+  port_ = hardware_.port ? static_cast<PortIo*>(hardware_.port.get()) : &panel_.emplace(driverBase);
   if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
+  if (hardware_.bus) {
+    panelBus_.bind(*port_, driverBase);
+    bus_ = &teeBus_.emplace(*hardware_.bus, panelBus_);
+  }
   // No settings file: it would choose the font of the driver's own text output, and the module
   // composes whole pictures with the composer's font instead.
-  driver_.usePlatform(Platform{port_, &pauses_, &noSettingsFile_, &hostFolder_});
+  driver_.usePlatform(Platform{port_, &pauses_, &noSettingsFile_, &hostFolder_, bus_});
 
   IoProperties properties;
   properties.addressDelay = config.addressDelay;

@@ -9,14 +9,16 @@
 #include "driver/Driver.h"
 #include "lcdproc/ModuleConfig.h"
 #include "lcdproc/PictureComposer.h"
+#include "link/ParallelPortBus.h"
 #include "panel/VirtualPanel.h"
 #include "platform/NoHostFolder.h"
 #include "platform/NoSettings.h"
+#include "platform/TeeBus.h"
 #include "platform/ThreadSleepPauses.h"
 #include "platform/TraceWriter.h"
 #include "platform/TracedPauses.h"
 #include "platform/TracingPort.h"
-#include "platform/linux/HardwarePort.h"
+#include "platform/linux/OpenedHardware.h"
 
 namespace om6211::lcdd {
 
@@ -40,7 +42,7 @@ class ModuleInstance {
   void setContrast(int promille);
   int contrast() const { return contrastPromille_; }
   const char* info() const { return info_.c_str(); }
-  // The glass of the virtual panel; none on hardware.
+  // The glass of the virtual panel; none on a hardware port (on a bus the panel listens in).
   std::optional<panel::Glass> glass() const;
 
  private:
@@ -56,9 +58,14 @@ class ModuleInstance {
   File pngFile_;
   std::optional<TraceWriter> trace_;
   std::optional<panel::VirtualPanel> panel_;
-  std::unique_ptr<HardwarePort> hardware_;
+  OpenedHardware hardware_;
   std::optional<TracingPort> tracingPort_;
   PortIo* port_ = nullptr;
+  // On a bus the virtual panel listens in, through the parallel-port traffic of the same
+  // frames (which the trace records).
+  ParallelPortBus panelBus_;
+  std::optional<TeeBus> teeBus_;
+  Bus* bus_ = nullptr;
   ThreadSleepPauses realPauses_;
   TracedPauses pauses_;
   NoSettings noSettingsFile_;

@@ -71,7 +71,7 @@ TEST(HardwareSession, EveryWayOutLeavesThePortReleased) {
       {"ppdev:/dev/parport0", "PPCLAIM", EBUSY, 1, 2, "rmmod lp", false},
       {"direct:378", "ioperm", EPERM, 1, 2, "CAP_SYS_RAWIO", false},
       {"ppdev:/dev/parport0", "PPWCONTROL", EIO, 300, 2,
-       "LCD_Init failed: PPWCONTROL on /dev/parport0 failed: Input/output error; the port "
+       "LCD_Init failed: PPWCONTROL on /dev/parport0 failed: Input/output error; the device "
        "went away",
        true},
       {"ppdev:/dev/parport0", "PPWDATA", ENXIO, 2, 2, "PPWDATA on /dev/parport0 failed", true},
