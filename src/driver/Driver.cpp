@@ -47,7 +47,13 @@ void Driver::reportAbsorbed(const Bus& bus, uint64_t absorbedBefore) const noexc
 void Driver::bringIntoStep(Controller& controller) {
   if (displayOn_) {
     controller.Init(StartupPicture::None);
+    // Redrawing the picture leaves the text cursor at the top left; the call under way may
+    // just have placed it, and the host's next characters belong there.
+    const int32_t column = settings_.CursorColumn;
+    const int32_t row = settings_.CursorRow;
     scheduler_.restore(controller, settings_);
+    settings_.CursorColumn = column;
+    settings_.CursorRow = row;
   } else {
     controller.pulseReset();
   }

@@ -19,7 +19,8 @@ struct PinLevels {
 // The display module seen from its pins: the controller samples the data line on each rising
 // edge of the clock while it is selected, and nine bits make a frame (data/command bit, then
 // 8 bits, most significant first). The reset line held low resets the controller and its bit
-// counter; so does deselecting the chip, which ends a frame in progress.
+// counter. A deselected chip ignores the clock; a frame in progress stays where it was, since
+// the driver never counts on chip select to end one.
 class ModulePins {
  public:
   void set(PinLevels pins) {
@@ -28,12 +29,12 @@ class ModulePins {
     backlight_ = pins.backlight;
     inReset_ = !pins.resetReleased;
     if (inReset_) controller_.reset();
-    if (inReset_ || !pins.chipSelected) {
+    if (inReset_) {
       bitCount_ = 0;
       shift_ = 0;
       return;
     }
-    if (!clockRises) return;
+    if (!clockRises || !pins.chipSelected) return;
     ++clockEdges_;
     shift_ = static_cast<uint16_t>(shift_ << 1 | (pins.data ? 1 : 0));
     if (++bitCount_ == 9) {
