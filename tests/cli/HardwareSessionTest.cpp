@@ -248,6 +248,14 @@ TEST(BoardSessions, PatternReachesTheBoardsGlassAndTheTrace) {
       runOn(board, {"pattern", "checker", "--port", "spi:/dev/spidev1.0:res=gpiochip0/25"});
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find("dtparam=spi=on"), std::string::npos) << missing.err;
+  // The device goes away during the initialisation: the run stops, reporting the call.
+  board.failCall("SPI_IOC_MESSAGE", ENODEV, 2);
+  const Outcome gone = runOn(board, {"pattern", "checker", "--port", SpiWiring});
+  EXPECT_EQ(gone.status, 2);
+  EXPECT_NE(gone.err.find("LCD_Init failed: SPI_IOC_MESSAGE on /dev/spidev0.0 failed"),
+            std::string::npos)
+      << gone.err;
+  EXPECT_TRUE(board.openFds().empty());
 }
 
 // The wiring check of a board steps through its lines, ending with all of them low.

@@ -174,8 +174,8 @@ std::vector<LineCheck::Line> SpidevBus::lines() const {
   lines.push_back(
       {"serial clock and data (SCLK, MOSI)", "the SPI controller of " + name(),
        "the module's clock and serial data inputs. With the module held in reset they carry "
-       "bursts of ones: a meter reads about half the supply (1.6 V) on the clock and nearly "
-       "3.3 V on the data line; an LED glows on both, dimmer on the clock",
+       "bursts of ones: a meter reads roughly half the supply on the clock and nearly the "
+       "whole 3.3 V on the data line; an LED glows on both, dimmer on the clock",
        true});
   return lines;
 }
