@@ -24,19 +24,26 @@ struct PinLevels {
 class ModulePins {
  public:
   void set(PinLevels pins) {
-    const bool clockRises = !clock_ && pins.clock;
-    clock_ = pins.clock;
-    backlight_ = pins.backlight;
-    inReset_ = !pins.resetReleased;
-    if (inReset_) controller_.reset();
-    if (inReset_) {
-      bitCount_ = 0;
-      shift_ = 0;
-      return;
-    }
-    if (!clockRises || !pins.chipSelected) return;
+    setControl(pins.resetReleased, pins.backlight, pins.chipSelected);
+    setSerial(pins.clock, pins.data);
+  }
+  // The lines held between frames.
+  void setControl(bool resetReleased, bool backlight, bool chipSelected = true) {
+    backlight_ = backlight;
+    inReset_ = !resetReleased;
+    selected_ = chipSelected;
+    if (!inReset_) return;
+    controller_.reset();
+    bitCount_ = 0;
+    shift_ = 0;
+  }
+  // The serial lines: a rising clock takes the data bit.
+  void setSerial(bool clock, bool data) {
+    const bool clockRises = !clock_ && clock;
+    clock_ = clock;
+    if (!clockRises || inReset_ || !selected_) return;
     ++clockEdges_;
-    shift_ = static_cast<uint16_t>(shift_ << 1 | (pins.data ? 1 : 0));
+    shift_ = static_cast<uint16_t>(shift_ << 1 | (data ? 1 : 0));
     if (++bitCount_ == 9) {
       ++frames_;
       controller_.receive((shift_ & 0x100) != 0, static_cast<uint8_t>(shift_));
@@ -61,6 +68,7 @@ class ModulePins {
   PanelController controller_;
   bool clock_ = true;
   bool inReset_ = false;
+  bool selected_ = true;
   bool backlight_ = false;
   int bitCount_ = 0;
   uint16_t shift_ = 0;

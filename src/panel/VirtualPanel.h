@@ -25,16 +25,10 @@ class VirtualPanel final : public PortIo {
   void write(uint32_t port, uint8_t value) override {
     ++operations_;
     if (port == portBase_ + 2) {
-      lastControl_ = value;
+      pins_.setSerial((value & ClockControlBit) == 0, (value & DataControlBit) == 0);
     } else if (port == portBase_) {
-      lastData_ = value;
-    } else {
-      return;
+      pins_.setControl((value & ResetDataBit) != 0, (value & BacklightDataBits) != 0);
     }
-    pins_.set({.data = (lastControl_ & DataControlBit) == 0,
-               .clock = (lastControl_ & ClockControlBit) == 0,
-               .resetReleased = (lastData_ & ResetDataBit) != 0,
-               .backlight = (lastData_ & BacklightDataBits) != 0});
   }
   uint8_t read(uint32_t) override {
     ++operations_;
@@ -59,10 +53,8 @@ class VirtualPanel final : public PortIo {
   static constexpr uint8_t BacklightDataBits = 0xF0;
 
   uint32_t portBase_;
-  ModulePins pins_;
   // The lines start idle: reset released, clock high (control bit 1 clear).
-  uint8_t lastControl_ = 0;
-  uint8_t lastData_ = ResetDataBit;
+  ModulePins pins_;
   uint64_t operations_ = 0;
 };
 

@@ -22,6 +22,7 @@ namespace {
 using Pin = FakeBoard::Pin;
 
 struct BackEnd {
+  const char* name;  // of the test
   const char* selection;
   bool nineBits;  // whether the SPI controller takes 9-bit words
   // The ioctls that send, each with how many of them go by between two failures at most.
@@ -182,15 +183,19 @@ TEST_P(BoardGlass, HealsByTheNextCallThatSends) {
 
 INSTANTIATE_TEST_SUITE_P(
     BackEnds, BoardGlass,
-    ::testing::Values(BackEnd{"gpio:gpiochip0:clk=11,din=10,res=25,light=18,cs=8",
+    ::testing::Values(BackEnd{"Gpio",
+                              "gpio:gpiochip0:clk=11,din=10,res=25,light=18,cs=8",
                               true,
                               {{"GPIO_V2_LINE_SET_VALUES_IOCTL", 4000}}},
-                      BackEnd{"spi:/dev/spidev0.0:res=gpiochip0/25,light=raspberrypi-exp-gpio/3",
+                      BackEnd{"SpiNineBitWords",
+                              "spi:/dev/spidev0.0:res=gpiochip0/25,light=raspberrypi-exp-gpio/3",
                               true,
                               {{"SPI_IOC_MESSAGE", 8}, {"GPIO_V2_LINE_SET_VALUES_IOCTL", 4}}},
-                      BackEnd{"spi:/dev/spidev0.0:res=gpiochip0/25,light=raspberrypi-exp-gpio/3",
+                      BackEnd{"SpiPackedFrames",
+                              "spi:/dev/spidev0.0:res=gpiochip0/25,light=raspberrypi-exp-gpio/3",
                               false,
-                              {{"SPI_IOC_MESSAGE", 8}, {"GPIO_V2_LINE_SET_VALUES_IOCTL", 4}}}));
+                              {{"SPI_IOC_MESSAGE", 8}, {"GPIO_V2_LINE_SET_VALUES_IOCTL", 4}}}),
+    [](const ::testing::TestParamInfo<BackEnd>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace om6211::testing
