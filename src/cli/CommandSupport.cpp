@@ -24,9 +24,13 @@ std::vector<OptionSyntax> platformOptions() {
   return {
       {"--port", "NAME",
        "port back end: 'virtual' (default, the virtual panel on port 378), 'virtual:BASE', "
-       "'ppdev:/dev/parportN' (the parallel-port device) or 'direct:BASE' (direct I/O at BASE, "
-       "x86, root); on a real port the pauses are waited out and the virtual panel shows what "
-       "was sent"},
+       "'ppdev:/dev/parportN' (the parallel-port device), 'direct:BASE' (direct I/O at BASE, "
+       "x86, root), 'gpio:CHIP:clk=N,din=N,res=N[,light=N][,cs=N]' (the module on lines N of "
+       "the GPIO chip CHIP: gpiochip0, a path, a name or a label) or "
+       "'spi:/dev/spidevB.C:res=CHIP/N[,light=CHIP/N][,hz=HZ]' (clock and data on the SPI "
+       "device at up to 4000000 Hz, reset and backlight on GPIO lines); on real hardware the "
+       "pauses are waited out and the virtual panel shows what was sent; on spi, --trace "
+       "writes the parallel-port traffic that carries the same frames"},
       {"--host-dir", "DIR",
        "folder taken as the host's; the settings file is DIR/controller/OM6211/settings.ini "
        "(default: the folder of om6211)"},

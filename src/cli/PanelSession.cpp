@@ -24,7 +24,7 @@ PanelSession* activeSession = nullptr;
 uint64_t portFailuresBeforeCall = 0;
 
 uint64_t portFailures() {
-  const HardwarePort* port = activeSession != nullptr ? activeSession->hardware() : nullptr;
+  const Hardware* port = activeSession != nullptr ? activeSession->hardware() : nullptr;
   return port != nullptr ? port->failureCount() : 0;
 }
 
@@ -56,21 +56,25 @@ std::string afterDriverCall() {
 PanelSession::PanelSession(const SessionSettings& settings)
     : portBase_(settings.port.base),
       panel_(portBase_),
-      hardware_(openHardwarePort(settings.port, portBase_,
-                                 boundCalls != nullptr ? *boundCalls : realSystemCalls())),
+      hardware_(openHardware(settings.port, portBase_,
+                             boundCalls != nullptr ? *boundCalls : realSystemCalls())),
       traceFile_(settings.trace ? openTrace(*settings.trace) : nullptr),
       trace_(traceFile_ != nullptr ? std::make_unique<TraceWriter>(traceFile_, *settings.trace)
                                    : nullptr),
-      teePort_(hardware_ ? std::make_unique<TeePort>(*hardware_, panel_) : nullptr),
+      teePort_(hardware_.port ? std::make_unique<TeePort>(*hardware_.port, panel_) : nullptr),
       port_(teePort_ ? static_cast<PortIo*>(teePort_.get()) : &panel_),
-      pauses_(trace_.get(), hardware_ ? &realPauses_ : nullptr) {
-  if (settings.failPortOperation && !hardware_) {
+      pauses_(trace_.get(), hardware_.get() != nullptr ? &realPauses_ : nullptr) {
+  if (settings.failPortOperation && hardware_.get() == nullptr) {
     injectedFault_ = std::make_unique<InjectedPortFault>(panel_, *settings.failPortOperation);
     port_ = injectedFault_.get();
   }
   if (trace_) {
     tracingPort_ = std::make_unique<TracingPort>(*port_, *trace_);
     port_ = tracingPort_.get();
+  }
+  if (hardware_.bus) {
+    panelBus_.bind(*port_, portBase_);
+    teeBus_ = std::make_unique<TeeBus>(*hardware_.bus, panelBus_);
   }
   HostFolder* hostFolder = &processFolder_;
   if (settings.hostDir) {
@@ -79,7 +83,7 @@ PanelSession::PanelSession(const SessionSettings& settings)
     givenFolder_ = std::make_unique<GivenHostFolder>(folder);
     hostFolder = givenFolder_.get();
   }
-  exported::usePlatform(Platform{port_, &pauses_, &settings_, hostFolder});
+  exported::usePlatform(Platform{port_, &pauses_, &settings_, hostFolder, teeBus_.get()});
   activeSession = this;
 }
 
@@ -93,8 +97,8 @@ PanelSession::~PanelSession() {
 
 std::optional<std::string> PanelSession::finish() {
   if (trace_ && !trace_->flush()) return trace_->problem();
-  if (hardware_ && hardware_->failureCount() > 0) {
-    return hardware_->name() + " failed during the run: " + hardware_->lastFailure();
+  if (const Hardware* hardware = hardware_.get(); hardware && hardware->failureCount() > 0) {
+    return hardware->name() + " failed during the run: " + hardware->lastFailure();
   }
   return std::nullopt;
 }

@@ -7,16 +7,18 @@
 #include <string>
 
 #include "cli/TeePort.h"
+#include "link/ParallelPortBus.h"
 #include "panel/VirtualPanel.h"
 #include "platform/IniFileLookup.h"
 #include "platform/InjectedPortFault.h"
 #include "platform/PortSelection.h"
 #include "platform/ProcessHostFolder.h"
+#include "platform/TeeBus.h"
 #include "platform/ThreadSleepPauses.h"
 #include "platform/TraceWriter.h"
 #include "platform/TracedPauses.h"
 #include "platform/TracingPort.h"
-#include "platform/linux/HardwarePort.h"
+#include "platform/linux/OpenedHardware.h"
 
 namespace om6211::cli {
 
@@ -31,11 +33,13 @@ struct SessionSettings {
 // The system calls real ports are opened with: the kernel's, unless a test binds a fake.
 void bindSystemCalls(SystemCalls& calls);
 
-// The platform of one run of the tool: the virtual panel as the port, or a real port with the
-// virtual panel listening in (either teed into the trace file when asked); pauses recorded,
-// and waited out when the port is real; the settings file below the host folder.
-// Constructing it opens and claims a real port (raising PortOpenError when it cannot) and binds
-// the exported driver to it, once, for the rest of the process; destroying it releases the port.
+// The platform of one run of the tool: the virtual panel as the port, or real hardware with
+// the virtual panel listening in (either teed into the trace file when asked; a bus's frames
+// reach the panel and the trace as the parallel port would carry them); pauses recorded, and
+// waited out on real hardware; the settings file below the host folder.
+// Constructing it opens and claims the hardware (raising PortOpenError when it cannot) and
+// binds the exported driver to it, once, for the rest of the process; destroying it releases
+// the hardware.
 class PanelSession {
  public:
   explicit PanelSession(const SessionSettings& settings);
@@ -46,11 +50,12 @@ class PanelSession {
   panel::VirtualPanel& panel() { return panel_; }
   TracedPauses& pauses() { return pauses_; }
   TraceWriter* trace() { return trace_.get(); }
-  // The port the driver is bound to, for tools that set the lines themselves.
+  // The port the driver is bound to, for tools that set the lines themselves; on a bus, the
+  // virtual panel's.
   PortIo& port() { return *port_; }
   uint32_t portBase() const { return portBase_; }
-  // The real port, if the session has one.
-  const HardwarePort* hardware() const { return hardware_.get(); }
+  // The real hardware, if the session has some.
+  Hardware* hardware() const { return hardware_.get(); }
 
   // Writes out the trace; the problem, if the trace file could not be written or the real port
   // failed during the run.
@@ -69,13 +74,15 @@ class PanelSession {
   uint32_t portBase_;
   panel::VirtualPanel panel_;
   // Opened first: whatever fails later in construction releases it again.
-  std::unique_ptr<HardwarePort> hardware_;
+  OpenedHardware hardware_;
   std::FILE* traceFile_ = nullptr;
   std::unique_ptr<TraceWriter> trace_;
   std::unique_ptr<TeePort> teePort_;
   std::unique_ptr<InjectedPortFault> injectedFault_;
   std::unique_ptr<TracingPort> tracingPort_;
   PortIo* port_;
+  ParallelPortBus panelBus_;
+  std::unique_ptr<TeeBus> teeBus_;
   ThreadSleepPauses realPauses_;
   TracedPauses pauses_;
   IniFileLookup settings_;

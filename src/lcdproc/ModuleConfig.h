@@ -15,7 +15,7 @@ namespace om6211::lcdd {
 
 // The keys of the module's section in LCDd's configuration, read and checked.
 struct ModuleConfig {
-  PortSelection port{PortSelection::Kind::Ppdev, 0x378, "/dev/parport0"};
+  PortSelection port{.kind = PortSelection::Kind::Ppdev, .device = "/dev/parport0"};
   int contrastPromille = 500;
   bool backlight = true;
   int32_t busDelay = 0;

@@ -31,7 +31,13 @@ void reportFailure(const char* message) noexcept {
   std::fprintf(stderr, "om6211: %s\n", message);
 }
 
+SystemCalls* boundCalls = nullptr;
+
 }  // namespace
+
+void bindSystemCalls(SystemCalls& calls) {
+  boundCalls = &calls;
+}
 
 uint8_t contrastValueOfPromille(int promille) {
   const int level = (std::clamp(promille, 0, 1000) * ContrastLevels + 500) / 1000;
@@ -60,15 +66,21 @@ ModuleInstance::ModuleInstance(const ModuleConfig& config)
   }
   const uint32_t driverBase = config.port.base;
   // Raises PortOpenError, whose message names the fix, when the port cannot be had.
-  hardware_ = openHardwarePort(config.port, driverBase);
-  port_ = hardware_ ? static_cast<PortIo*>(hardware_.get()) : &panel_.emplace(driverBase);
-  if (const auto failing = hardware_ ? std::nullopt : InjectedPortFault::fromEnvironment()) {
+  hardware_ = openHardware(config.port, driverBase,
+                           boundCalls != nullptr ? *boundCalls : realSystemCalls());
+  port_ = hardware_.port ? static_cast<PortIo*>(hardware_.port.get()) : &panel_.emplace(driverBase);
+  if (const auto failing =
+          hardware_.get() != nullptr ? std::nullopt : InjectedPortFault::fromEnvironment()) {
     port_ = &injectedFault_.emplace(*port_, *failing);
   }
   if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
+  if (hardware_.bus) {
+    panelBus_.bind(*port_, driverBase);
+    bus_ = &teeBus_.emplace(*hardware_.bus, panelBus_);
+  }
   // No settings file: it would choose the font of the driver's own text output, and the module
   // composes whole pictures with the composer's font instead.
-  driver_.usePlatform(Platform{port_, &pauses_, &noSettingsFile_, &hostFolder_});
+  driver_.usePlatform(Platform{port_, &pauses_, &noSettingsFile_, &hostFolder_, bus_});
 
   IoProperties properties;
   properties.addressDelay = config.addressDelay;

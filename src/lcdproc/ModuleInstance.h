@@ -9,15 +9,17 @@
 #include "driver/Driver.h"
 #include "lcdproc/ModuleConfig.h"
 #include "lcdproc/PictureComposer.h"
+#include "link/ParallelPortBus.h"
 #include "panel/VirtualPanel.h"
 #include "platform/InjectedPortFault.h"
 #include "platform/NoHostFolder.h"
 #include "platform/NoSettings.h"
+#include "platform/TeeBus.h"
 #include "platform/ThreadSleepPauses.h"
 #include "platform/TraceWriter.h"
 #include "platform/TracedPauses.h"
 #include "platform/TracingPort.h"
-#include "platform/linux/HardwarePort.h"
+#include "platform/linux/OpenedHardware.h"
 
 namespace om6211::lcdd {
 
@@ -41,7 +43,7 @@ class ModuleInstance {
   void setContrast(int promille);
   int contrast() const { return contrastPromille_; }
   const char* info() const { return info_.c_str(); }
-  // The glass of the virtual panel; none on hardware.
+  // The glass of the virtual panel; none on a hardware port (on a bus the panel listens in).
   std::optional<panel::Glass> glass() const;
 
  private:
@@ -57,10 +59,15 @@ class ModuleInstance {
   File pngFile_;
   std::optional<TraceWriter> trace_;
   std::optional<panel::VirtualPanel> panel_;
-  std::unique_ptr<HardwarePort> hardware_;
+  OpenedHardware hardware_;
   std::optional<InjectedPortFault> injectedFault_;
   std::optional<TracingPort> tracingPort_;
   PortIo* port_ = nullptr;
+  // On a bus the virtual panel listens in, through the parallel-port traffic of the same
+  // frames (which the trace records).
+  ParallelPortBus panelBus_;
+  std::optional<TeeBus> teeBus_;
+  Bus* bus_ = nullptr;
   ThreadSleepPauses realPauses_;
   TracedPauses pauses_;
   NoSettings noSettingsFile_;
@@ -72,6 +79,9 @@ class ModuleInstance {
   std::optional<panel::Glass> pictured_;  // the glass last written to the picture file
   std::string info_;
 };
+
+// The system calls hardware is opened with: the kernel's, unless a test binds a fake.
+void bindSystemCalls(SystemCalls& calls);
 
 // Contrast as LCDd gives it (promille) and as the controller takes it (the configuration
 // byte, whose top five bits are the level: 0-31).

@@ -42,6 +42,8 @@ class SerialLink {
   }
   // Sends whatever the bus queued: before a pause, and at the end of every call.
   void flush() { bus_->flush(); }
+  // Whether a picture may go out in fewer frames than the host interface sends for it.
+  bool allowsShorterTraffic() const { return bus_->allowsShorterTraffic(); }
 
   // Runs `action` once, just before the first frame this link sends (not at all if it sends
   // none): how the driver brings a controller that fell out of step back before it goes on.

@@ -33,6 +33,9 @@ class Bus {
   virtual void sendFrame(bool isData, uint8_t value, int32_t delay) = 0;
   // Sends whatever is queued. Raises PortFailure when it could not.
   virtual void flush() = 0;
+  // Whether the bus may carry a picture in fewer frames than the host interface sends for it.
+  // The parallel port may not: its traffic is the host interface's, byte for byte.
+  virtual bool allowsShorterTraffic() const { return false; }
 
   bool inStep() const { return inStep_; }
   // How many failures the bus has absorbed, and the message of the latest.

@@ -17,9 +17,21 @@ FrameMemory::Layer combinedLayers(const FrameMemory& memory, std::string_view mi
 
 void RefreshDisplay(Controller& controller, RenderSettings& settings,
                     const FrameMemory::Layer& frame) {
-  SetOutputAddress(0, 0, controller, settings);
   SerialLink& link = controller.link();
   const int32_t delay = settings.BusDelay;
+  if (link.allowsShorterTraffic() && settings.GraphicsWidth == RenderSettings::MaxGraphicsWidth) {
+    // Rows as wide as the controller's: after column 83 it goes on at column 0 of the next
+    // page, so one address serves the whole picture.
+    placeCursor(0, 0, settings);
+    controller.setAddress(0, 0);
+    for (int32_t page = 0; page < settings.TextRows; ++page) {
+      for (int32_t x = 0; x < settings.GraphicsWidth; ++x) {
+        link.SendData(frame[FrameMemory::layerIndex(x, page)], delay);
+      }
+    }
+    return;
+  }
+  SetOutputAddress(0, 0, controller, settings);
   for (int32_t page = 0; page < settings.TextRows; ++page) {
     link.SendCommand(command::pageAddress(page), delay);
     link.SendCommand(command::columnHigh(0), delay);

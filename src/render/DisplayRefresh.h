@@ -12,7 +12,8 @@ namespace om6211 {
 FrameMemory::Layer combinedLayers(const FrameMemory& memory, std::string_view mixMode);
 
 // Streams `frame` to the display: TextRows pages of GraphicsWidth bytes, each page preceded by
-// its address. Leaves the text cursor at (0, 0).
+// its address; on a bus that allows shorter traffic, pages as wide as the controller's follow
+// one address. Leaves the text cursor at (0, 0).
 void RefreshDisplay(Controller& controller, RenderSettings& settings,
                     const FrameMemory::Layer& frame);
 

@@ -15,6 +15,7 @@
 #include "cli/TraceReader.h"
 #include "panel/VirtualPanel.h"
 #include "render/GlyphTable.h"
+#include "support/FakeBoard.h"
 #include "support/FakeParallelPort.h"
 
 namespace om6211::cli {
@@ -25,15 +26,16 @@ using testing::FakeParallelPort;
 struct Outcome {
   int status;
   std::string err;
+  std::string out;
 };
 
-Outcome runOn(FakeParallelPort& fake, const std::vector<std::string>& arguments) {
+Outcome runOn(SystemCalls& fake, const std::vector<std::string>& arguments) {
   bindSystemCalls(fake);
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
   const int status = runTool(arguments);
-  ::testing::internal::GetCapturedStdout();
-  return {status, ::testing::internal::GetCapturedStderr()};
+  std::string out = ::testing::internal::GetCapturedStdout();
+  return {status, ::testing::internal::GetCapturedStderr(), out};
 }
 
 bool startsWith(const std::string& entry, const std::string& prefix) {
@@ -71,7 +73,7 @@ TEST(HardwareSession, EveryWayOutLeavesThePortReleased) {
       {"ppdev:/dev/parport0", "PPCLAIM", EBUSY, 1, 2, "rmmod lp", false},
       {"direct:378", "ioperm", EPERM, 1, 2, "CAP_SYS_RAWIO", false},
       {"ppdev:/dev/parport0", "PPWCONTROL", EIO, 300, 2,
-       "LCD_Init failed: PPWCONTROL on /dev/parport0 failed: Input/output error; the port "
+       "LCD_Init failed: PPWCONTROL on /dev/parport0 failed: Input/output error; the device "
        "went away",
        true},
       {"ppdev:/dev/parport0", "PPWDATA", ENXIO, 2, 2, "PPWDATA on /dev/parport0 failed", true},
@@ -200,6 +202,76 @@ TEST(BringUpTools, WiringHoldsOneSignalHighAtATime) {
                                              "37a 01", "378 02", "37a 03", "378 0c", "37a 03",
                                              "378 f0", "37a 03", "378 00", "37a 03"};
   EXPECT_EQ(lines, expected);
+}
+
+// A board wired as the selections below name its lines.
+void wireBoard(testing::FakeBoard& board) {
+  using Pin = testing::FakeBoard::Pin;
+  board.wire("/dev/gpiochip0", 10, Pin::Data);
+  board.wire("/dev/gpiochip0", 11, Pin::Clock);
+  board.wire("/dev/gpiochip0", 25, Pin::Reset);
+  board.wire("/dev/gpiochip0", 18, Pin::Backlight);
+}
+
+const char* const GpioWiring = "gpio:gpiochip0:clk=11,din=10,res=25,light=18";
+const char* const SpiWiring = "spi:/dev/spidev0.0:res=gpiochip0/25,light=gpiochip0/18";
+
+// A pattern on the board's glass, and on the virtual panel rebuilt from the trace, which on a
+// bus is the parallel-port traffic of the same frames.
+TEST(BoardSessions, PatternReachesTheBoardsGlassAndTheTrace) {
+  // The text pattern: the text plane it fills does not depend on the runs before it.
+  const HostBitmap expected = lastTextScreen();
+  for (const auto& [port, nineBits] :
+       {std::pair{GpioWiring, true}, {SpiWiring, true}, {SpiWiring, false}}) {
+    SCOPED_TRACE(port);
+    testing::FakeBoard board;
+    board.spiTakesNineBits = nineBits;
+    wireBoard(board);
+    const std::filesystem::path trace = scratch("board");
+    const Outcome outcome =
+        runOn(board, {"pattern", "text", "--hold", "0", "--port", port, "--trace", trace.string()});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    panel::VirtualPanel panel;
+    readTrace(readFile(trace), [&](const PortOperation& op) {
+      if (op.kind == PortOperation::Kind::Out) panel.write(op.number, op.value);
+    });
+    std::filesystem::remove(trace);
+    for (const panel::Glass& glass : {board.module.glass(), panel.glass()}) {
+      for (int i = 0; i < 84 * 48; ++i) {
+        ASSERT_EQ(glass.isDark(i % 84, i / 84), expected[static_cast<std::size_t>(i)] != 0) << i;
+      }
+    }
+    EXPECT_TRUE(board.openFds().empty());
+  }
+  testing::FakeBoard board;
+  const Outcome missing =
+      runOn(board, {"pattern", "checker", "--port", "spi:/dev/spidev1.0:res=gpiochip0/25"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("dtparam=spi=on"), std::string::npos) << missing.err;
+  // The device goes away during the initialisation: the run stops, reporting the call.
+  board.failCall("SPI_IOC_MESSAGE", ENODEV, 2);
+  const Outcome gone = runOn(board, {"pattern", "checker", "--port", SpiWiring});
+  EXPECT_EQ(gone.status, 2);
+  EXPECT_NE(gone.err.find("LCD_Init failed: SPI_IOC_MESSAGE on /dev/spidev0.0 failed"),
+            std::string::npos)
+      << gone.err;
+  EXPECT_TRUE(board.openFds().empty());
+}
+
+// The wiring check of a board steps through its lines, ending with all of them low.
+TEST(BoardSessions, WiringStepsThroughTheBoardsLines) {
+  for (const auto& [port, steps] :
+       {std::pair{GpioWiring, "Step 4 of 4: backlight (light), line 18"},
+        {SpiWiring, "Step 3 of 3: serial clock and data"}}) {
+    testing::FakeBoard board;
+    wireBoard(board);
+    const Outcome outcome = runOn(board, {"wiring", "--hold", "0", "--port", port});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find(steps), std::string::npos) << outcome.out;
+    EXPECT_TRUE(board.module.inReset()) << port << ": the reset line was left high";
+    EXPECT_FALSE(board.module.backlight()) << port;
+    EXPECT_TRUE(board.openFds().empty()) << port;
+  }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "lcdproc/LcddModule.h"
 #include "lcdproc/ModuleInstance.h"
+#include "support/FakeBoard.h"
 
 namespace {
 
@@ -283,6 +284,9 @@ TEST(LcddModule, BadConfigurationFailsInitNamingSectionKeyAndValue) {
       {{{"Port", "lpt1"}}, "Port=lpt1"},
       {{{"Port", "virtual:10000"}}, "Port=virtual:10000"},
       {{{"Port", "ppdev:/nonexistent/parport9"}}, "/nonexistent/parport9"},
+      {{{"Port", "gpio:/nonexistent/gpiochip9:clk=11,din=10,res=25"}}, "/nonexistent/gpiochip9"},
+      {{{"Port", "spi:/nonexistent/spidev9.0:res=gpiochip0/25"}}, "/nonexistent/spidev9.0"},
+      {{{"Port", "spi:/dev/spidev0.0:res=gpiochip0/25,hz=8000000"}}, "4 MHz"},
       {{{"Contrast", "1001"}}, "Contrast=1001"},
       {{{"Contrast", "-1"}}, "Contrast=-1"},
       {{{"Contrast", "half"}}, "Contrast=half"},
@@ -329,6 +333,27 @@ TEST(LcddModule, RangeEdgesAreAccepted) {
   EXPECT_EQ(config.addressDelay, 50);
   EXPECT_EQ(config.fullRefreshEvery, 0u);
   EXPECT_EQ(Module(edges).initResult, 0);
+}
+
+// On an SPI board the module's frames reach the board's glass, the virtual panel listening in.
+TEST(LcddModule, DrivesAnSpiBoard) {
+  om6211::testing::FakeBoard board;
+  board.spiTakesNineBits = false;
+  board.wire("/dev/gpiochip0", 25, om6211::testing::FakeBoard::Pin::Reset);
+  board.wire("/dev/gpiochip0", 18, om6211::testing::FakeBoard::Pin::Backlight);
+  om6211::lcdd::bindSystemCalls(board);
+  {
+    Module module(Config{{"Port", "spi:/dev/spidev0.0:res=gpiochip0/25,light=gpiochip0/18"},
+                         {"Backlight", "on"}});
+    ASSERT_EQ(module.initResult, 0);
+    EXPECT_EQ(module.litCells([](LcddRecord* record) { om6211_string(record, 1, 1, "Hi"); }),
+              block(0, 0, 1, 0));
+    const om6211::panel::Glass glass = board.module.glass();
+    EXPECT_TRUE(glass.backlight);
+    EXPECT_EQ(glass.dark, module.glass().dark);
+  }
+  EXPECT_TRUE(board.openFds().empty());
+  EXPECT_GT(board.transfers.size(), 0u);
 }
 
 // The example section shipped for LCDd.conf is accepted as it stands (on the virtual panel).

@@ -14,7 +14,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/linux/HardwarePort.h"
+#include "platform/linux/OpenedHardware.h"
 #include "platform/linux/PpdevPort.h"
 #include "support/DriverRig.h"
 #include "support/FakeParallelPort.h"
@@ -66,7 +66,7 @@ TEST_P(HardwarePortTrace, CarriesExactlyTheVirtualPanelsTrace) {
   FakeParallelPort fake;
   fake.portBase = static_cast<uint32_t>(std::stoul(session.portText, nullptr, 16));
   {
-    auto port = openHardwarePort(parsePortSelection(session.selection), fake.portBase, fake);
+    auto port = openHardware(parsePortSelection(session.selection), fake.portBase, fake).port;
     PortTrace pauses;
     RecordingPauses recordedPauses(pauses);
     Driver driver(
@@ -99,7 +99,7 @@ TEST(HardwarePort, ClaimsFirstAndReleasesLast) {
   };
   for (const Case& c : cases) {
     FakeParallelPort fake;
-    openHardwarePort(parsePortSelection(c.selection), 0x3BC, fake)->write(0x3BE, 1);
+    openHardware(parsePortSelection(c.selection), 0x3BC, fake).port->write(0x3BE, 1);
     std::vector<std::string> log = fake.log();
     ASSERT_EQ(log.size(), c.opening.size() + 1 + c.closing.size()) << c.selection;
     EXPECT_TRUE(std::equal(c.opening.begin(), c.opening.end(), log.begin())) << c.selection;
@@ -174,7 +174,7 @@ TEST(HardwarePort, OpeningFailuresNameTheFixAndLeaveNothingHeld) {
     fake.portInstructions = std::string(c.call) != "no port instructions";
     std::string message;
     try {
-      openHardwarePort(parsePortSelection(c.selection), 0x378, fake);
+      openHardware(parsePortSelection(c.selection), 0x378, fake).port;
     } catch (const std::exception& error) {  // PortOpenError, or PortSelectionError for the text
       message = error.what();
     }
@@ -187,7 +187,7 @@ TEST(HardwarePort, OpeningFailuresNameTheFixAndLeaveNothingHeld) {
   }
   // The virtual panel is no hardware: nothing is opened for it.
   FakeParallelPort fake;
-  EXPECT_EQ(openHardwarePort(parsePortSelection("virtual"), 0x378, fake), nullptr);
+  EXPECT_EQ(openHardware(parsePortSelection("virtual"), 0x378, fake).port, nullptr);
   EXPECT_TRUE(fake.log().empty());
 }
 
@@ -244,7 +244,7 @@ TEST(HardwarePort, ClosingADirectPortLeavesTheOthersTheirAccess) {
     for (int step = 0, rest = sequence; step < Steps; ++step, rest /= 3) {
       auto& port = open[rest % 3];
       port = port ? nullptr
-                  : openHardwarePort(parsePortSelection(selections[rest % 3].first), 0x378, fake);
+                  : openHardware(parsePortSelection(selections[rest % 3].first), 0x378, fake).port;
       std::set<unsigned long> used;
       for (int i = 0; i < 3; ++i) {
         if (!open[i]) continue;
@@ -273,7 +273,7 @@ TEST(HardwarePort, CarriesOnlyTheDriversRegistersAndReportsFailures) {
                              {false, 0x378, false}, {false, 0x37A, false}};
   for (const char* selection : {"ppdev:/dev/parport0", "direct:378"}) {
     FakeParallelPort fake;
-    auto port = openHardwarePort(parsePortSelection(selection), 0x378, fake);
+    auto port = openHardware(parsePortSelection(selection), 0x378, fake).port;
     uint64_t refused = 0;
     for (const Access& access : accesses) {
       const std::size_t before = fake.operations().size();
@@ -290,12 +290,12 @@ TEST(HardwarePort, CarriesOnlyTheDriversRegistersAndReportsFailures) {
 
   FakeParallelPort fake;
   fake.failCall("PPWCONTROL", EIO, 2);
-  auto port = openHardwarePort(parsePortSelection("ppdev:/dev/parport0"), 0x378, fake);
+  auto port = openHardware(parsePortSelection("ppdev:/dev/parport0"), 0x378, fake).port;
   port->write(0x37A, 3);
   EXPECT_THROW(port->write(0x37A, 1), PortFailure);
   EXPECT_EQ(port->failureCount(), 1u);
   EXPECT_EQ(port->lastFailure(),
-            "PPWCONTROL on /dev/parport0 failed: Input/output error; the port went away "
+            "PPWCONTROL on /dev/parport0 failed: Input/output error; the device went away "
             "(unplugged, or its driver was unloaded)");
 }
 

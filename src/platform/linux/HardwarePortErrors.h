@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,13 +13,17 @@ class PortOpenError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The error for `call` ("open", "PPEXCL", "PPCLAIM", "ioperm") failing with `error` (an errno
-// value; ETIMEDOUT for a claim that did not come through in time) while opening `target`
-// ("/dev/parport0", "direct:378").
-PortOpenError portOpenError(std::string_view target, std::string_view call, int error);
+// What kind of device a call was made on; the fixes differ.
+enum class DeviceKind : uint8_t { ParallelPort, GpioChip, SpiDevice };
 
-// The message of a register access (`call`: "PPWDATA", "PPWCONTROL", "PPRSTATUS") that failed
-// with `error` once the port was open.
+// The error for `call` ("open", "PPEXCL", "PPCLAIM", "ioperm", "SPI_IOC_WR_MODE", ...) failing
+// with `error` (an errno value; ETIMEDOUT for a claim that did not come through in time) while
+// opening `target` ("/dev/parport0", "direct:378", "/dev/gpiochip0", "/dev/spidev0.0").
+PortOpenError portOpenError(std::string_view target, std::string_view call, int error,
+                            DeviceKind device = DeviceKind::ParallelPort);
+
+// The message of an access (`call`: "PPWDATA", "PPWCONTROL", "PPRSTATUS", a GPIO or SPI
+// ioctl) that failed with `error` once the device was open.
 std::string portFailureMessage(std::string_view target, std::string_view call, int error);
 
 }  // namespace om6211

@@ -1,0 +1,136 @@
+// What a host update costs on each back end's wire: kernel calls (ioctls; a parallel-port
+// register access is one on the parallel-port device) and bits on the module's serial line,
+// per update, for a full refresh, a one-cell change and the lcdproc client's screens. The
+// GPIO and SPI back ends run on a fake board whose module counts the clock edges it takes.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "driver/Driver.h"
+#include "panel/VirtualPanel.h"
+#include "platform/linux/OpenedHardware.h"
+#include "support/FakeBoard.h"
+#include "support/QuietPlatform.h"
+
+namespace {
+
+using namespace om6211;
+
+enum BackEnd : int64_t { ParallelPort, Gpio, Spi, SpiPacked };
+
+// A configured, initialised driver on one back end.
+class Wire {
+ public:
+  Wire(BackEnd backEnd, RefreshMode mode) : backEnd_(backEnd) {
+    using Pin = testing::FakeBoard::Pin;
+    board_.wire("/dev/gpiochip0", 10, Pin::Data);
+    board_.wire("/dev/gpiochip0", 11, Pin::Clock);
+    board_.wire("/dev/gpiochip0", 25, Pin::Reset);
+    board_.wire("/dev/gpiochip0", 18, Pin::Backlight);
+    board_.spiTakesNineBits = backEnd != SpiPacked;
+    const char* selection = backEnd == Gpio
+                                ? "gpio:gpiochip0:clk=11,din=10,res=25,light=18"
+                                : "spi:/dev/spidev0.0:res=gpiochip0/25,light=gpiochip0/18";
+    if (backEnd != ParallelPort) {
+      hardware_ = openHardware(parsePortSelection(selection), 0x378, board_);
+    }
+    PortIo* port = hardware_.port ? static_cast<PortIo*>(hardware_.port.get()) : &panel_;
+    driver_.emplace(Platform{port, &pauses_, &settings_, &folder_, hardware_.bus.get()});
+    driver_->SetIOPropertys("378", {.backlight = true});
+    driver_->setRefreshPolicy({.mode = mode, .fullRefreshEvery = 0});
+    driver_->Init();
+  }
+
+  Driver& driver() { return *driver_; }
+  uint64_t ioctls() const {
+    return backEnd_ == ParallelPort ? panel_.operationCount() : board_.ioctls();
+  }
+  uint64_t bits() const {
+    return backEnd_ == ParallelPort ? panel_.frameCount() * 9 : board_.module.clockEdges();
+  }
+
+ private:
+  BackEnd backEnd_;
+  panel::VirtualPanel panel_;
+  testing::FakeBoard board_;
+  OpenedHardware hardware_;
+  SilentPauses pauses_;
+  NoSettings settings_;
+  NoHostFolder folder_;
+  std::optional<Driver> driver_;
+};
+
+void writeScreen(Driver& driver, const std::array<std::string, 6>& rows) {
+  for (int32_t row = 0; row < 6; ++row) {
+    driver.SetOutputAddress(0, row);
+    for (int32_t column = 0; column < 14; ++column) {
+      driver.SendToMemory(static_cast<uint8_t>(rows[row][column]));
+    }
+  }
+}
+
+// Every byte of the picture changes: a full refresh in either mode.
+void fullRefresh(Driver& driver, uint64_t n) {
+  FrameMemory::Layer picture;
+  for (std::size_t i = 0; i < picture.size(); ++i) {
+    picture[i] = static_cast<uint8_t>(n % 2 == 0 ? i * 37 : ~(i * 37));
+  }
+  driver.showFrame(picture);
+}
+
+const std::array<std::string, 6> Screen = {"System status ", "CPU  23%  fan ", "              ",
+                                           "Load 0.42 0.40", "Mem  61%  swp ", "Disk 48%  net "};
+
+void oneCell(Driver& driver, uint64_t n) {
+  auto rows = Screen;
+  rows[1][6] = n % 2 == 0 ? '3' : '4';
+  writeScreen(driver, rows);
+}
+
+// The client's CPU, memory, uptime and clock screens in turn, each update one second on.
+void clientScreens(Driver& driver, uint64_t n) {
+  char line[4][15];
+  const unsigned s = static_cast<unsigned>(12 * 3600 + n);
+  std::snprintf(line[0], 15, "CPU %3u%% u%3u%%", unsigned(n * 7 % 100), unsigned(n * 3 % 100));
+  std::snprintf(line[1], 15, "Mem %3u%% s%3u%%", unsigned(40 + n % 20), unsigned(n % 5));
+  std::snprintf(line[2], 15, "Up %2ud %02u:%02u", 3u, s / 3600 % 24, s / 60 % 60);
+  std::snprintf(line[3], 15, "   %02u:%02u:%02u   ", s / 3600 % 24, s / 60 % 60, s % 60);
+  const std::string title[4] = {"## CPU LOAD ##", "## MEMORY ####", "## UPTIME ####",
+                                "## CLOCK #####"};
+  std::array<std::string, 6> rows = {title[n / 4 % 4], line[n / 4 % 4],  "              ",
+                                     "              ", "              ", "              "};
+  writeScreen(driver, rows);
+}
+
+template <void (*Update)(Driver&, uint64_t)>
+void BM_Wire(benchmark::State& state) {
+  Wire wire(static_cast<BackEnd>(state.range(0)),
+            state.range(1) == 0 ? RefreshMode::Full : RefreshMode::Changed);
+  uint64_t n = 0;
+  Update(wire.driver(), n++);
+  const uint64_t ioctls = wire.ioctls();
+  const uint64_t bits = wire.bits();
+  for (auto _ : state) Update(wire.driver(), n++);
+  const auto perUpdate = [&](uint64_t total) {
+    return static_cast<double>(total) / static_cast<double>(state.iterations());
+  };
+  state.counters["ioctls"] = perUpdate(wire.ioctls() - ioctls);
+  state.counters["bits"] = perUpdate(wire.bits() - bits);
+}
+
+// Back ends: 0 parallel port, 1 gpio, 2 spi with 9-bit words, 3 spi with 8-bit words.
+#define WORKLOAD(update)                 \
+  BENCHMARK_TEMPLATE(BM_Wire, update)    \
+      ->ArgNames({"backend", "changed"}) \
+      ->ArgsProduct({{ParallelPort, Gpio, Spi, SpiPacked}, {0, 1}})
+WORKLOAD(fullRefresh);
+WORKLOAD(oneCell);
+WORKLOAD(clientScreens);
+#undef WORKLOAD
+
+}  // namespace
+
+BENCHMARK_MAIN();
