@@ -56,11 +56,18 @@ void RefreshScheduler::restore(Controller& controller, RenderSettings& settings)
   controller.link().SendCommand(inverted_ ? command::InvertedDisplay : command::NormalDisplay,
                                 settings.BusDelay);
   if (fullRefreshUnderWay_) return;
-  // A refresh leaves the cursor at (0, 0); this one is no host's, so the host's cursor stays.
+  // A refresh leaves the cursor at (0, 0); this one is no host's, so the host's cursor stays,
+  // also when a port failure ends the refresh early.
   const int32_t column = settings.CursorColumn;
   const int32_t row = settings.CursorRow;
   const FrameMemory::Layer frame = shown_;
-  refresh(controller, settings, frame);
+  try {
+    refresh(controller, settings, frame);
+  } catch (...) {
+    settings.CursorColumn = column;
+    settings.CursorRow = row;
+    throw;
+  }
   settings.CursorColumn = column;
   settings.CursorRow = row;
 }

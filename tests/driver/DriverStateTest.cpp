@@ -44,30 +44,40 @@ TEST(DriverState, ConstructionTouchesNothingAndMemoryIsZero) {
 }
 
 // Bringing the controller back runs inside the next call that sends, and its refresh ends at
-// the first cell; the call keeps the text cursor it had, or has just placed, all the same.
+// the first cell; the call keeps the text cursor it had, or has just placed, all the same, also
+// when the port fails anywhere inside that recovery.
 TEST(DriverState, BringingTheControllerBackKeepsTheCursor) {
-  struct FailOnce final : PortIo {
+  struct FailingWrite final : PortIo {
     void write(uint32_t, uint8_t) override {
-      if (std::exchange(failNext, false)) throw PortFailure("injected");
+      if (failAt > 0 && --failAt == 0) throw PortFailure("injected");
     }
     uint8_t read(uint32_t) override { return 0xFF; }
-    bool failNext = false;
+    int failAt = 0;  // counts down the writes; the one reaching 0 fails
   } port;
   DriverRig rig;
   rig.driver.usePlatform({&port, &rig.pauses, &rig.settings, &rig.hostFolder});
   rig.configure();
   rig.driver.Init();
-  port.failNext = true;
+  port.failAt = 1;
   EXPECT_THROW(rig.driver.SetOutputAddress(3, 2), PortFailure);
   rig.driver.SetOutputAddress(5, 4);
   EXPECT_EQ(rig.driver.settings().CursorColumn, 5);
   EXPECT_EQ(rig.driver.settings().CursorRow, 4);
-  port.failNext = true;
-  EXPECT_THROW(rig.driver.setContrast(0x90), PortFailure);
+  // A recovery with its full refresh is about 10,000 writes; every 97th fails in turn.
+  for (int failing = 1; failing < 12000; failing += 97) {
+    port.failAt = 1;
+    EXPECT_THROW(rig.driver.setContrast(0x90), PortFailure);
+    port.failAt = failing;
+    try {
+      rig.driver.setContrast(0x91);
+    } catch (const PortFailure&) {
+    }
+    EXPECT_EQ(rig.driver.settings().CursorColumn, 5) << "write " << failing;
+    EXPECT_EQ(rig.driver.settings().CursorRow, 4) << "write " << failing;
+  }
+  port.failAt = 0;
   rig.driver.setContrast(0x91);
   EXPECT_FALSE(rig.driver.resyncDue());
-  EXPECT_EQ(rig.driver.settings().CursorColumn, 5);
-  EXPECT_EQ(rig.driver.settings().CursorRow, 4);
 }
 
 }  // namespace
