@@ -18,7 +18,6 @@ std::FILE* openTrace(const std::string& path) {
   return file;
 }
 
-SystemCalls* boundCalls = nullptr;
 // The session the exported driver is bound to; there is one at a time.
 PanelSession* activeSession = nullptr;
 uint64_t portFailuresBeforeCall = 0;
@@ -29,10 +28,6 @@ uint64_t portFailures() {
 }
 
 }  // namespace
-
-void bindSystemCalls(SystemCalls& calls) {
-  boundCalls = &calls;
-}
 
 void beforeDriverCall() {
   stopIfAsked();
@@ -56,8 +51,7 @@ std::string afterDriverCall() {
 PanelSession::PanelSession(const SessionSettings& settings)
     : portBase_(settings.port.base),
       panel_(portBase_),
-      hardware_(openHardware(settings.port, portBase_,
-                             boundCalls != nullptr ? *boundCalls : realSystemCalls())),
+      hardware_(openHardware(settings.port, portBase_)),
       traceFile_(settings.trace ? openTrace(*settings.trace) : nullptr),
       trace_(traceFile_ != nullptr ? std::make_unique<TraceWriter>(traceFile_, *settings.trace)
                                    : nullptr),

@@ -30,9 +30,6 @@ struct SessionSettings {
   std::optional<uint64_t> failPortOperation;
 };
 
-// The system calls real ports are opened with: the kernel's, unless a test binds a fake.
-void bindSystemCalls(SystemCalls& calls);
-
 // The platform of one run of the tool: the virtual panel as the port, or real hardware with
 // the virtual panel listening in (either teed into the trace file when asked; a bus's frames
 // reach the panel and the trace as the parallel port would carry them); pauses recorded, and

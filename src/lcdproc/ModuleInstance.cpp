@@ -31,13 +31,7 @@ void reportFailure(const char* message) noexcept {
   std::fprintf(stderr, "om6211: %s\n", message);
 }
 
-SystemCalls* boundCalls = nullptr;
-
 }  // namespace
-
-void bindSystemCalls(SystemCalls& calls) {
-  boundCalls = &calls;
-}
 
 uint8_t contrastValueOfPromille(int promille) {
   const int level = (std::clamp(promille, 0, 1000) * ContrastLevels + 500) / 1000;
@@ -66,8 +60,7 @@ ModuleInstance::ModuleInstance(const ModuleConfig& config)
   }
   const uint32_t driverBase = config.port.base;
   // Raises PortOpenError, whose message names the fix, when the port cannot be had.
-  hardware_ = openHardware(config.port, driverBase,
-                           boundCalls != nullptr ? *boundCalls : realSystemCalls());
+  hardware_ = openHardware(config.port, driverBase);
   port_ = hardware_.port ? static_cast<PortIo*>(hardware_.port.get()) : &panel_.emplace(driverBase);
   if (const auto failing =
           hardware_.get() != nullptr ? std::nullopt : InjectedPortFault::fromEnvironment()) {

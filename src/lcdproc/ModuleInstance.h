@@ -80,9 +80,6 @@ class ModuleInstance {
   std::string info_;
 };
 
-// The system calls hardware is opened with: the kernel's, unless a test binds a fake.
-void bindSystemCalls(SystemCalls& calls);
-
 // Contrast as LCDd gives it (promille) and as the controller takes it (the configuration
 // byte, whose top five bits are the level: 0-31).
 uint8_t contrastValueOfPromille(int promille);

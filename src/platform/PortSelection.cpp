@@ -24,6 +24,9 @@ constexpr BackEnd BackEnds[] = {
      "label)"},
     {"spi:/dev/spidevB.C:res=CHIP/N[,light=CHIP/N][,hz=HZ]",
      "clock and data on the SPI device at up to 4000000 Hz, reset and backlight on GPIO lines"},
+    {"ftdi:[DESCRIPTION][:mode=bitbang|mpsse][:pins=SIGNAL=LINE,...]",
+     "an FTDI USB adapter (the first one found, or i:VENDOR:PRODUCT[:INDEX], "
+     "s:VENDOR:PRODUCT:SERIAL, d:BUS/DEVICE)"},
 };
 
 // Port addresses are 16 bits; the control register sits two above the base.
@@ -189,6 +192,9 @@ std::string PortSelection::description() const {
       return std::string("direct I/O at ") + hexBase;
     case Kind::Gpio:
       return "GPIO lines of " + device;
+    case Kind::Ftdi:
+      return ftdi.description.empty() ? "the first FTDI adapter"
+                                      : "the FTDI adapter " + ftdi.description;
     case Kind::Ppdev:
     case Kind::Spi:
       break;
@@ -214,6 +220,14 @@ PortSelection parsePortSelection(std::string_view text) {
   }
   if (name == "gpio" && hasArgument) return parseGpio(text, argument);
   if (name == "spi" && hasArgument) return parseSpi(text, argument);
+  if (name == "ftdi") {
+    try {
+      return {.kind = PortSelection::Kind::Ftdi, .ftdi = parseFtdiSelection(argument)};
+    } catch (const std::invalid_argument& error) {
+      // The adapter's own message shows its whole syntax.
+      throw PortSelectionError(error.what());
+    }
+  }
   refuse(text, "");
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FtdiSelection.h"
+
 namespace om6211 {
 
 // A port text that names no back end of this build, or names one wrongly. The message says
@@ -34,6 +36,7 @@ struct PortSelection {
     Direct,   // direct port I/O
     Gpio,     // the module's lines on GPIO lines
     Spi,      // the serial clock and data on an SPI controller, reset and backlight on GPIO lines
+    Ftdi,     // an FTDI USB adapter's lines, in bit-bang or MPSSE mode
   };
   Kind kind = Kind::Virtual;
   // The data register the driver is configured with and the virtual panel is wired to: BASE of
@@ -51,11 +54,14 @@ struct PortSelection {
   // The serial clock of Spi: the controller takes at most 4 MHz.
   uint32_t speedHz = MaxSpeedHz;
   static constexpr uint32_t MaxSpeedHz = 4'000'000;
+  // The adapter of Ftdi, its mode and its wiring.
+  FtdiSelection ftdi = {};
 
   // Whether the selection names real hardware rather than the virtual panel.
   bool isHardware() const { return kind != Kind::Virtual; }
   // What the selection is, for people: "the virtual panel at 378", "/dev/parport0",
-  // "direct I/O at 378", "GPIO lines of gpiochip0", "/dev/spidev0.0".
+  // "direct I/O at 378", "GPIO lines of gpiochip0", "/dev/spidev0.0", "the FTDI adapter
+  // i:0x0403:0x6014".
   std::string description() const;
 
   friend bool operator==(const PortSelection&, const PortSelection&) = default;
@@ -64,8 +70,9 @@ struct PortSelection {
 // Reads "virtual", "virtual:BASE", "ppdev:/dev/parportN", "direct:BASE" (BASE hexadecimal,
 // at most FFFD so that the control register BASE + 2 is a port too),
 // "gpio:CHIP:clk=N,din=N,res=N[,light=N][,cs=N]" and
-// "spi:DEVICE:res=CHIP/N[,light=CHIP/N][,hz=HZ]". Raises PortSelectionError, also for a line
-// named twice and for a clock above 4 MHz.
+// "spi:DEVICE:res=CHIP/N[,light=CHIP/N][,hz=HZ]" and
+// "ftdi:[DESCRIPTION][:mode=bitbang|mpsse][:pins=SIGNAL=LINE,...]". Raises PortSelectionError, also
+// for a line named twice and for a clock above 4 MHz.
 PortSelection parsePortSelection(std::string_view text);
 
 }  // namespace om6211

@@ -14,6 +14,7 @@
 #include "cli/Tool.h"
 #include "cli/TraceReader.h"
 #include "panel/VirtualPanel.h"
+#include "platform/linux/OpenedHardware.h"
 #include "render/GlyphTable.h"
 #include "support/FakeBoard.h"
 #include "support/FakeParallelPort.h"
@@ -30,7 +31,7 @@ struct Outcome {
 };
 
 Outcome runOn(SystemCalls& fake, const std::vector<std::string>& arguments) {
-  bindSystemCalls(fake);
+  bindHardwareCalls(HardwareCalls(fake));
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
   const int status = runTool(arguments);

@@ -15,6 +15,7 @@
 
 #include "lcdproc/LcddModule.h"
 #include "lcdproc/ModuleInstance.h"
+#include "platform/linux/OpenedHardware.h"
 #include "support/FakeBoard.h"
 
 namespace {
@@ -341,7 +342,7 @@ TEST(LcddModule, DrivesAnSpiBoard) {
   board.spiTakesNineBits = false;
   board.wire("/dev/gpiochip0", 25, om6211::testing::FakeBoard::Pin::Reset);
   board.wire("/dev/gpiochip0", 18, om6211::testing::FakeBoard::Pin::Backlight);
-  om6211::lcdd::bindSystemCalls(board);
+  om6211::bindHardwareCalls(om6211::HardwareCalls(board));
   {
     Module module(Config{{"Port", "spi:/dev/spidev0.0:res=gpiochip0/25,light=gpiochip0/18"},
                          {"Backlight", "on"}});

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "platform/linux/FtdiSelection.h"
+#include "platform/FtdiSelection.h"
 
 namespace om6211 {
 namespace {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/linux/FtdiErrors.h"
+#include "platform/linux/FtdiWiring.h"
 
 namespace om6211 {
 
@@ -69,6 +70,15 @@ void FtdiBitbangPort::flush() {
     levels_.clock = false;
     fail(ftdiFailureMessage(name(), failure->call, failure->message));
   }
+}
+
+std::vector<LineCheck::Line> FtdiBitbangPort::lines() const {
+  return linesOf(ftdiWiredLines(pins_, name()));
+}
+
+void FtdiBitbangPort::drive(std::optional<std::size_t> index) {
+  queued_.push_back(ftdiCheckByte(pins_, name(), index));
+  flush();
 }
 
 }  // namespace om6211

@@ -5,9 +5,10 @@
 #include <optional>
 #include <vector>
 
+#include "platform/FtdiPins.h"
 #include "platform/linux/FtdiDevice.h"
-#include "platform/linux/FtdiPins.h"
 #include "platform/linux/HardwarePort.h"
+#include "platform/linux/LineCheck.h"
 
 namespace om6211 {
 
@@ -22,7 +23,7 @@ namespace om6211 {
 // so a call costs as few transfers as libftdi's transfer size allows. A transfer that fails
 // is reported by the next flush(), since the writes it lost came before the one at hand; the
 // writes up to then are dropped.
-class FtdiBitbangPort final : public HardwarePort {
+class FtdiBitbangPort final : public HardwarePort, public LineCheck {
  public:
   // Puts the opened device into synchronous bit-bang mode. Raises PortOpenError, having closed
   // the device, when the chip has no such mode or refuses it.
@@ -33,6 +34,10 @@ class FtdiBitbangPort final : public HardwarePort {
   // Raises PortFailure, naming the libftdi call, when the adapter did not take the bytes; they
   // are dropped either way.
   void flush() override;
+
+  LineCheck* lineCheck() override { return this; }
+  std::vector<Line> lines() const override;
+  void drive(std::optional<std::size_t> index) override;
 
  private:
   void queue();

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/FtdiSelection.h"
 #include "platform/linux/FtdiBitbangPort.h"
 #include "platform/linux/FtdiCalls.h"
 #include "platform/linux/FtdiMpsseBus.h"
-#include "platform/linux/FtdiSelection.h"
 
 namespace om6211 {
 

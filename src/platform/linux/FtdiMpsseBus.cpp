@@ -4,6 +4,7 @@
 
 #include "platform/PortIo.h"
 #include "platform/linux/FtdiErrors.h"
+#include "platform/linux/FtdiWiring.h"
 
 namespace om6211 {
 namespace {
@@ -23,7 +24,7 @@ constexpr std::size_t MaxBytesPerCommand = 65536;
 }  // namespace
 
 FtdiMpsseBus::FtdiMpsseBus(std::unique_ptr<FtdiDevice> device, const FtdiPins& pins)
-    : device_(std::move(device)), pins_(pins) {
+    : HardwareBus(device->name()), device_(std::move(device)), pins_(pins) {
   const uint32_t base = traitsOf(device_->chip()).mpsseClockHz;
   if (base == 0) throw ftdiModeError(name(), device_->chip(), "MPSSE");
   // clock = base / ((1 + divisor) * 2), at most MaxClockHz.
@@ -123,7 +124,20 @@ void FtdiMpsseBus::fail(const FtdiFailure& failure) {
   bitCount_ = 0;
   modeLost_ = true;
   loseStep();
-  throw PortFailure(ftdiFailureMessage(name(), failure.call, failure.message));
+  Hardware::fail(ftdiFailureMessage(name(), failure.call, failure.message));
+}
+
+std::vector<LineCheck::Line> FtdiMpsseBus::lines() const {
+  return linesOf(ftdiWiredLines(pins_, name()));
+}
+
+void FtdiMpsseBus::drive(std::optional<std::size_t> index) {
+  prepare();
+  endBitRun();
+  commands_.insert(commands_.end(),
+                   {SetLowByte, ftdiCheckByte(pins_, name(), index), pins_.outputs()});
+  queuedLevels_.reset();
+  flush();
 }
 
 }  // namespace om6211

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/Bus.h"
+#include "platform/FtdiPins.h"
 #include "platform/linux/FtdiDevice.h"
-#include "platform/linux/FtdiPins.h"
+#include "platform/linux/HardwareBus.h"
+#include "platform/linux/LineCheck.h"
 
 namespace om6211 {
 
@@ -26,7 +28,7 @@ namespace om6211 {
 // A write that fails leaves the frames' fate unknown and may leave the engine inside a
 // command: the bus loses step, and the next command queued first puts the chip into MPSSE mode
 // afresh.
-class FtdiMpsseBus final : public Bus {
+class FtdiMpsseBus final : public HardwareBus, public LineCheck {
  public:
   static constexpr uint32_t MaxClockHz = 4'000'000;
 
@@ -34,7 +36,6 @@ class FtdiMpsseBus final : public Bus {
   // closed the device, when the chip has no MPSSE or refuses the set-up.
   FtdiMpsseBus(std::unique_ptr<FtdiDevice> device, const FtdiPins& pins);
 
-  const std::string& name() const { return device_->name(); }
   // The clock the engine runs at.
   uint32_t clockHz() const;
 
@@ -43,6 +44,11 @@ class FtdiMpsseBus final : public Bus {
   // Raises PortFailure, naming the libftdi call, when the adapter did not take the commands;
   // they are dropped either way.
   void flush() override;
+
+  LineCheck* lineCheck() override { return this; }
+  std::vector<Line> lines() const override;
+  // Clock and data too are plain lines while the engine clocks nothing.
+  void drive(std::optional<std::size_t> index) override;
 
  private:
   // Readies the buffer for more commands: after a failure, MPSSE mode afresh and the set-up.
@@ -57,7 +63,7 @@ class FtdiMpsseBus final : public Bus {
   FtdiPins pins_;
   uint16_t divisor_ = 0;
   FtdiLevels levels_;
-  FtdiLevels queuedLevels_;
+  std::optional<FtdiLevels> queuedLevels_;  // none after a wiring check drove the lines
   bool modeLost_ = false;
   std::vector<uint8_t> commands_;
   std::vector<uint8_t> bits_;  // the bit run not yet in commands_, most significant bit first

@@ -11,17 +11,9 @@ constexpr uint8_t ClockControlBit = 0x02;  // pin 14, inverted
 constexpr uint8_t ResetDataBit = 0x02;     // pin 3
 constexpr uint8_t BacklightDataBits = 0xF0;
 
-struct SignalName {
-  const char* signal;
-  const char* module;
-};
-constexpr SignalName SignalNames[] = {
-    {"serial data (din)", "the module's serial data input"},
-    {"serial clock (clk)", "the module's clock input (it samples data on the rising edge)"},
-    {"reset (res)", "the module's reset input (low resets the controller; high lets it run)"},
-    {"backlight (light)", "the backlight: it should light"},
-    {"chip select (cs)", "the module's chip select (held low while the display runs)"},
-};
+// In the order of the signals' offsets.
+constexpr LineCheck::Signal SignalNames[] = {LineCheck::Data, LineCheck::Clock, LineCheck::Reset,
+                                             LineCheck::Backlight, LineCheck::ChipSelect};
 
 std::array<std::optional<uint32_t>, 5> offsetsOf(const PortSelection& selection) {
   auto offset = [](const std::optional<GpioLine>& line) -> std::optional<uint32_t> {

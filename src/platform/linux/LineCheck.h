@@ -10,6 +10,21 @@ namespace om6211 {
 // The lines of a board wiring, for a person with a multimeter or an LED.
 class LineCheck {
  public:
+  // What each of the module's inputs is, as a person checking the wiring reads it.
+  struct Signal {
+    const char* signal;
+    const char* module;
+  };
+  static constexpr Signal Data{"serial data (din)", "the module's serial data input"};
+  static constexpr Signal Clock{"serial clock (clk)",
+                                "the module's clock input (it samples data on the rising edge)"};
+  static constexpr Signal Reset{
+      "reset (res)", "the module's reset input (low resets the controller; high lets it run)"};
+  static constexpr Signal Backlight{"backlight (light)", "the backlight: it should light"};
+  static constexpr Signal ChipSelect{"chip select (cs)",
+                                     "the module's chip select (held low while the display runs)"};
+
+ public:
   struct Line {
     std::string signal;  // "serial clock"
     std::string where;   // "line 11 of /dev/gpiochip0"

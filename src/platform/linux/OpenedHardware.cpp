@@ -1,31 +1,38 @@
 #include "platform/linux/OpenedHardware.h"
 
 #include "platform/linux/DirectPort.h"
+#include "platform/linux/FtdiConnection.h"
 #include "platform/linux/GpioPort.h"
+#include "platform/linux/HardwarePortErrors.h"
 #include "platform/linux/PpdevPort.h"
 #include "platform/linux/SpidevBus.h"
 
 namespace om6211 {
 
-OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase, SystemCalls& calls) {
+OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase,
+                            const HardwareCalls& calls) {
+  SystemCalls& system = *calls.system;
   switch (selection.kind) {
     case PortSelection::Kind::Direct:
       return {.port = std::make_unique<DirectPort>(static_cast<uint16_t>(selection.base), portBase,
-                                                   calls)};
+                                                   system)};
     case PortSelection::Kind::Ppdev:
-      return {.port = std::make_unique<PpdevPort>(selection.device, portBase, calls)};
+      return {.port = std::make_unique<PpdevPort>(selection.device, portBase, system)};
     case PortSelection::Kind::Gpio:
-      return {.port = std::make_unique<GpioPort>(selection, portBase, calls)};
+      return {.port = std::make_unique<GpioPort>(selection, portBase, system)};
     case PortSelection::Kind::Spi:
-      return {.bus = std::make_unique<SpidevBus>(selection, calls)};
+      return {.bus = std::make_unique<SpidevBus>(selection, system)};
+    case PortSelection::Kind::Ftdi: {
+      if (!calls.newFtdiCalls) {
+        throw PortOpenError("ftdi: this program was built without FTDI support (libftdi1)");
+      }
+      FtdiConnection adapter = openFtdi(selection.ftdi, portBase, calls.newFtdiCalls());
+      return {.port = std::move(adapter.port), .bus = std::move(adapter.bus)};
+    }
     case PortSelection::Kind::Virtual:
       break;
   }
   return {};
-}
-
-OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase) {
-  return openHardware(selection, portBase, realSystemCalls());
 }
 
 }  // namespace om6211

@@ -165,12 +165,8 @@ std::vector<LineCheck::Line> SpidevBus::lines() const {
   auto where = [&](const ControlLine& line) {
     return "line " + std::to_string(line.offset) + " of " + chips_[line.chip]->path();
   };
-  std::vector<Line> lines{{"reset (res)", where(reset_),
-                           "the module's reset input (low resets the controller; high lets it "
-                           "run)"}};
-  if (backlight_) {
-    lines.push_back({"backlight (light)", where(*backlight_), "the backlight: it should light"});
-  }
+  std::vector<Line> lines{{Reset.signal, where(reset_), Reset.module}};
+  if (backlight_) lines.push_back({Backlight.signal, where(*backlight_), Backlight.module});
   lines.push_back(
       {"serial clock and data (SCLK, MOSI)", "the SPI controller of " + name(),
        "the module's clock and serial data inputs. With the module held in reset they carry "

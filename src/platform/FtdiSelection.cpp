@@ -1,4 +1,4 @@
-#include "platform/linux/FtdiSelection.h"
+#include "platform/FtdiSelection.h"
 
 #include <stdexcept>
 #include <vector>

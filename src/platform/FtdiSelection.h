@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/linux/FtdiPins.h"
+#include "platform/FtdiPins.h"
 
 namespace om6211 {
 
