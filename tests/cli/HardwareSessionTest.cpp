@@ -17,7 +17,9 @@
 #include "platform/linux/OpenedHardware.h"
 #include "render/GlyphTable.h"
 #include "support/FakeBoard.h"
+#include "support/FakeFtdi.h"
 #include "support/FakeParallelPort.h"
+#include "support/FtdiPinDecoder.h"
 
 namespace om6211::cli {
 namespace {
@@ -30,8 +32,8 @@ struct Outcome {
   std::string out;
 };
 
-Outcome runOn(SystemCalls& fake, const std::vector<std::string>& arguments) {
-  bindHardwareCalls(HardwareCalls(fake));
+Outcome runOn(const HardwareCalls& fake, const std::vector<std::string>& arguments) {
+  bindHardwareCalls(fake);
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
   const int status = runTool(arguments);
@@ -273,6 +275,44 @@ TEST(BoardSessions, WiringStepsThroughTheBoardsLines) {
     EXPECT_FALSE(board.module.backlight()) << port;
     EXPECT_TRUE(board.openFds().empty()) << port;
   }
+}
+
+// On an FTDI adapter, in either mode, a pattern reaches the module's glass and the wiring check
+// steps through the adapter's lines, ending with all of them low.
+TEST(FtdiSessions, PatternReachesTheGlassAndWiringStepsTheAdaptersLines) {
+  const HostBitmap expected = lastTextScreen();
+  for (const auto& [port, chip] :
+       {std::pair{"ftdi:i:0x0403:0x6001:mode=bitbang", FtdiChip::R}, {"ftdi:", FtdiChip::Ft232h}}) {
+    SCOPED_TRACE(port);
+    panel::VirtualPanel module;
+    testing::FtdiPinDecoder decoder(module, FtdiPins{});
+    int adaptersOpen = 0;
+    testing::FakeParallelPort noKernel;
+    const HardwareCalls calls(noKernel, [&, chip] {
+      auto adapter = std::make_unique<testing::FakeFtdi>();
+      adapter->chip = chip;
+      adapter->onBytes = [&](std::span<const uint8_t> bytes) { decoder.take(bytes); };
+      adapter->onMode = [&](uint8_t outputs, FtdiBitmode mode) {
+        decoder.setMode(outputs, mode);
+        adaptersOpen += mode == FtdiBitmode::Reset ? 0 : 1;
+      };
+      return adapter;
+    });
+    const Outcome pattern = runOn(calls, {"pattern", "text", "--hold", "0", "--port", port});
+    ASSERT_EQ(pattern.status, 0) << pattern.err;
+    for (int i = 0; i < 84 * 48; ++i) {
+      ASSERT_EQ(module.glass().isDark(i % 84, i / 84), expected[static_cast<std::size_t>(i)] != 0)
+          << i;
+    }
+    const Outcome wiring = runOn(calls, {"wiring", "--hold", "0", "--port", port});
+    EXPECT_EQ(wiring.status, 0) << wiring.err;
+    EXPECT_NE(wiring.out.find("Step 5 of 5: chip select (cs), ADBUS3 of ftdi:"), std::string::npos)
+        << wiring.out;
+    EXPECT_TRUE(module.inReset()) << "the reset line was left high";
+    EXPECT_GT(adaptersOpen, 1);
+    EXPECT_TRUE(decoder.problems.empty()) << decoder.problems.front();
+  }
+  bindHardwareCalls(std::nullopt);
 }
 
 }  // namespace

@@ -17,6 +17,9 @@
 #include "lcdproc/ModuleInstance.h"
 #include "platform/linux/OpenedHardware.h"
 #include "support/FakeBoard.h"
+#include "support/FakeFtdi.h"
+#include "support/FakeParallelPort.h"
+#include "support/FtdiPinDecoder.h"
 
 namespace {
 
@@ -355,6 +358,31 @@ TEST(LcddModule, DrivesAnSpiBoard) {
   }
   EXPECT_TRUE(board.openFds().empty());
   EXPECT_GT(board.transfers.size(), 0u);
+}
+
+// On an FTDI adapter in MPSSE mode the module's frames reach the glass at the adapter's pins.
+TEST(LcddModule, DrivesAnFtdiAdapter) {
+  om6211::panel::VirtualPanel atThePins;
+  om6211::testing::FtdiPinDecoder decoder(atThePins, om6211::FtdiPins{});
+  om6211::testing::FakeParallelPort noKernel;
+  om6211::bindHardwareCalls(om6211::HardwareCalls(noKernel, [&] {
+    auto adapter = std::make_unique<om6211::testing::FakeFtdi>();
+    adapter->onBytes = [&](std::span<const uint8_t> bytes) { decoder.take(bytes); };
+    adapter->onMode = [&](uint8_t outputs, om6211::FtdiBitmode mode) {
+      decoder.setMode(outputs, mode);
+    };
+    return adapter;
+  }));
+  {
+    Module module(Config{{"Port", "ftdi:s:0x0403:0x6014:FT7ABC"}, {"Backlight", "on"}});
+    ASSERT_EQ(module.initResult, 0);
+    EXPECT_EQ(module.litCells([](LcddRecord* record) { om6211_string(record, 1, 1, "Hi"); }),
+              block(0, 0, 1, 0));
+    EXPECT_TRUE(atThePins.glass().backlight);
+    EXPECT_EQ(atThePins.glass().dark, module.glass().dark);
+  }
+  EXPECT_TRUE(decoder.problems.empty()) << decoder.problems.front();
+  om6211::bindHardwareCalls(std::nullopt);
 }
 
 // The example section shipped for LCDd.conf is accepted as it stands (on the virtual panel).

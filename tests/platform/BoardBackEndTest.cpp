@@ -36,6 +36,17 @@ TEST(BoardSelection, ReadsLinesAndClock) {
   EXPECT_EQ(spi.backlight, (GpioLine{"pinctrl-rp1", 18}));
   EXPECT_EQ(spi.speedHz, 1000u);
   EXPECT_EQ(parsePortSelection("spi:/dev/spidev0.0:res=gpiochip0/25").speedHz, 4'000'000u);
+  const PortSelection ftdi = parsePortSelection("ftdi:i:0x0403:0x6001:mode=bitbang");
+  EXPECT_EQ(ftdi.description(), "the FTDI adapter i:0x0403:0x6001");
+  EXPECT_EQ(ftdi.ftdi.mode, FtdiSelection::Mode::Bitbang);
+  EXPECT_EQ(parsePortSelection("ftdi").description(), "the first FTDI adapter");
+  EXPECT_THROW(parsePortSelection("ftdi:mode=fast"), PortSelectionError);
+  try {
+    parsePortSelection("usb:0");
+    ADD_FAILURE() << "usb:0 was taken";
+  } catch (const PortSelectionError& error) {
+    EXPECT_NE(std::string(error.what()).find("ftdi:[DESCRIPTION]"), std::string::npos);
+  }
 }
 
 // Every way opening can fail, table-driven over the fake kernel's answers.
