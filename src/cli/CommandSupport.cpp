@@ -28,9 +28,12 @@ std::vector<OptionSyntax> platformOptions() {
        "x86, root), 'gpio:CHIP:clk=N,din=N,res=N[,light=N][,cs=N]' (the module on lines N of "
        "the GPIO chip CHIP: gpiochip0, a path, a name or a label) or "
        "'spi:/dev/spidevB.C:res=CHIP/N[,light=CHIP/N][,hz=HZ]' (clock and data on the SPI "
-       "device at up to 4000000 Hz, reset and backlight on GPIO lines); on real hardware the "
-       "pauses are waited out and the virtual panel shows what was sent; on spi, --trace "
-       "writes the parallel-port traffic that carries the same frames"},
+       "device at up to 4000000 Hz, reset and backlight on GPIO lines) or "
+       "'ftdi:[DESCRIPTION][:mode=bitbang|mpsse][:pins=SIGNAL=LINE,...]' (an FTDI USB adapter: "
+       "the first found, or i:VENDOR:PRODUCT[:INDEX], s:VENDOR:PRODUCT:SERIAL, d:BUS/DEVICE); on "
+       "real hardware the pauses are waited out and the virtual panel shows what was sent; on "
+       "spi and ftdi in MPSSE mode, --trace writes the parallel-port traffic that carries the "
+       "same frames"},
       {"--host-dir", "DIR",
        "folder taken as the host's; the settings file is DIR/controller/OM6211/settings.ini "
        "(default: the folder of om6211)"},

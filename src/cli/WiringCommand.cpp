@@ -168,7 +168,8 @@ const Command& wiringCommand() {
        "pins 4-5, backlight (pins 6-9). On gpio: each line of the wiring (din, clk, res, light,\n"
        "cs) high in turn. On spi: the reset and backlight lines in turn, then the SPI clock and\n"
        "data, which carry bursts of ones (the module held in reset) for a meter or an LED to\n"
-       "show. Each prompt names the signal, where it is and what a meter or an LED should show.\n"
+       "show. On ftdi: each wired ADBUS line (clock, data, reset, backlight, cs) in turn. Each\n"
+       "prompt names the signal, where it is and what a meter or an LED should show.\n"
        "Enter goes on, q (or the end of the input) stops; all lines are set low again at the\n"
        "end and when the tool is stopped with Ctrl-C.\n"},
       run};
