@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "HostWorkloads.h"
 #include "driver/Driver.h"
 #include "panel/VirtualPanel.h"
 #include "platform/linux/OpenedHardware.h"
@@ -18,6 +19,7 @@
 namespace {
 
 using namespace om6211;
+using namespace om6211::bench;
 
 enum BackEnd : int64_t { ParallelPort, Gpio, Spi, SpiPacked };
 
@@ -62,48 +64,6 @@ class Wire {
   NoHostFolder folder_;
   std::optional<Driver> driver_;
 };
-
-void writeScreen(Driver& driver, const std::array<std::string, 6>& rows) {
-  for (int32_t row = 0; row < 6; ++row) {
-    driver.SetOutputAddress(0, row);
-    for (int32_t column = 0; column < 14; ++column) {
-      driver.SendToMemory(static_cast<uint8_t>(rows[row][column]));
-    }
-  }
-}
-
-// Every byte of the picture changes: a full refresh in either mode.
-void fullRefresh(Driver& driver, uint64_t n) {
-  FrameMemory::Layer picture;
-  for (std::size_t i = 0; i < picture.size(); ++i) {
-    picture[i] = static_cast<uint8_t>(n % 2 == 0 ? i * 37 : ~(i * 37));
-  }
-  driver.showFrame(picture);
-}
-
-const std::array<std::string, 6> Screen = {"System status ", "CPU  23%  fan ", "              ",
-                                           "Load 0.42 0.40", "Mem  61%  swp ", "Disk 48%  net "};
-
-void oneCell(Driver& driver, uint64_t n) {
-  auto rows = Screen;
-  rows[1][6] = n % 2 == 0 ? '3' : '4';
-  writeScreen(driver, rows);
-}
-
-// The client's CPU, memory, uptime and clock screens in turn, each update one second on.
-void clientScreens(Driver& driver, uint64_t n) {
-  char line[4][15];
-  const unsigned s = static_cast<unsigned>(12 * 3600 + n);
-  std::snprintf(line[0], 15, "CPU %3u%% u%3u%%", unsigned(n * 7 % 100), unsigned(n * 3 % 100));
-  std::snprintf(line[1], 15, "Mem %3u%% s%3u%%", unsigned(40 + n % 20), unsigned(n % 5));
-  std::snprintf(line[2], 15, "Up %2ud %02u:%02u", 3u, s / 3600 % 24, s / 60 % 60);
-  std::snprintf(line[3], 15, "   %02u:%02u:%02u   ", s / 3600 % 24, s / 60 % 60, s % 60);
-  const std::string title[4] = {"## CPU LOAD ##", "## MEMORY ####", "## UPTIME ####",
-                                "## CLOCK #####"};
-  std::array<std::string, 6> rows = {title[n / 4 % 4], line[n / 4 % 4],  "              ",
-                                     "              ", "              ", "              "};
-  writeScreen(driver, rows);
-}
 
 template <void (*Update)(Driver&, uint64_t)>
 void BM_Wire(benchmark::State& state) {

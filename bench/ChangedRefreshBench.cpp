@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "HostWorkloads.h"
 #include "driver/Driver.h"
 #include "panel/VirtualPanel.h"
 #include "support/QuietPlatform.h"
@@ -16,6 +17,7 @@
 namespace {
 
 using namespace om6211;
+using namespace om6211::bench;
 
 // Follows the controller's address through the frames the panel takes.
 class AddressWatch final : public panel::PanelObserver {
@@ -38,15 +40,6 @@ struct Bench {
     driver.SetIOPropertys("378", {.backlight = true});
     driver.setRefreshPolicy({.mode = mode, .fullRefreshEvery = 0});
     driver.Init();
-  }
-
-  void writeScreen(const std::array<std::string, 6>& rows) {
-    for (int32_t row = 0; row < 6; ++row) {
-      driver.SetOutputAddress(0, row);
-      for (int32_t column = 0; column < 14; ++column) {
-        driver.SendToMemory(static_cast<uint8_t>(rows[row][column]));
-      }
-    }
   }
 
   panel::VirtualPanel panel;
@@ -88,17 +81,12 @@ void measure(benchmark::State& state, RefreshMode mode, Update update, int warmU
       frames == floor ? 1.0 : static_cast<double>(frames) / static_cast<double>(floor);
 }
 
-const std::array<std::string, 6> Screen = {"System status ", "CPU  23%  fan ", "              ",
-                                           "Load 0.42 0.40", "Mem  61%  swp ", "Disk 48%  net "};
-
 void idleScreen(Bench& bench, uint64_t) {
-  bench.writeScreen(Screen);
+  writeScreen(bench.driver, StatusScreen);
 }
 
 void oneCell(Bench& bench, uint64_t n) {
-  auto rows = Screen;
-  rows[1][6] = n % 2 == 0 ? '3' : '4';
-  bench.writeScreen(rows);
+  bench::oneCell(bench.driver, n);
 }
 
 void clock(Bench& bench, uint64_t n) {
@@ -106,9 +94,9 @@ void clock(Bench& bench, uint64_t n) {
   char time[15];
   std::snprintf(time, sizeof time, "   %02u:%02u:%02u   ", unsigned(seconds / 3600 % 24),
                 unsigned(seconds / 60 % 60), unsigned(seconds % 60));
-  auto rows = Screen;
+  auto rows = StatusScreen;
   rows[2] = time;
-  bench.writeScreen(rows);
+  writeScreen(bench.driver, rows);
 }
 
 // An 8-pixel bar at rows 20-27 that grows by one pixel column per update, then shrinks back.
@@ -120,13 +108,8 @@ void barGraph(Bench& bench, uint64_t n) {
   bench.driver.SendToGfxMemory(bitmap.data(), column, 20, column, 27, false);
 }
 
-// Every byte of the picture changes with every update.
 void animation(Bench& bench, uint64_t n) {
-  FrameMemory::Layer picture;
-  for (std::size_t i = 0; i < picture.size(); ++i) {
-    picture[i] = static_cast<uint8_t>(n % 2 == 0 ? i * 37 : ~(i * 37));
-  }
-  bench.driver.showFrame(picture);
+  fullRefresh(bench.driver, n);
 }
 
 template <void (*Update)(Bench&, uint64_t)>

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "HostWorkloads.h"
 #include "driver/Driver.h"
 #include "platform/linux/FtdiConnection.h"
 #include "support/FakeFtdi.h"
@@ -16,6 +17,7 @@
 namespace {
 
 using namespace om6211;
+using namespace om6211::bench;
 
 struct Bench {
   Bench(FtdiSelection::Mode mode, RefreshMode refresh) {
@@ -26,15 +28,6 @@ struct Bench {
     driver.Init();
   }
 
-  void writeScreen(const std::array<std::string, 6>& rows) {
-    for (int32_t row = 0; row < 6; ++row) {
-      driver.SetOutputAddress(0, row);
-      for (int32_t column = 0; column < 14; ++column) {
-        driver.SendToMemory(static_cast<uint8_t>(rows[row][column]));
-      }
-    }
-  }
-
   testing::FakeFtdi fake;
   FtdiConnection connection;
   SilentPauses pauses;
@@ -43,50 +36,16 @@ struct Bench {
   Driver driver{Platform{}};
 };
 
-// Every byte of the picture changes with every update.
-void fullRefresh(Bench& bench, uint64_t n) {
-  FrameMemory::Layer picture;
-  for (std::size_t i = 0; i < picture.size(); ++i) {
-    picture[i] = static_cast<uint8_t>(n % 2 == 0 ? i * 37 : ~(i * 37));
-  }
-  bench.driver.showFrame(picture);
-}
-
-const std::array<std::string, 6> Screen = {"System status ", "CPU  23%  fan ", "              ",
-                                           "Load 0.42 0.40", "Mem  61%  swp ", "Disk 48%  net "};
-
-void oneCell(Bench& bench, uint64_t n) {
-  auto rows = Screen;
-  rows[1][6] = n % 2 == 0 ? '3' : '4';
-  bench.writeScreen(rows);
-}
-
-// The CPU screen of the lcdproc client, its four figures changing with every update.
-void lcdprocScreen(Bench& bench, uint64_t n) {
-  std::array<std::string, 6> rows = {"## CPU myhost#", "", "", "", "", "0%  50%  100% "};
-  const unsigned load = static_cast<unsigned>(n * 37 % 1000);
-  char line[20];
-  std::snprintf(line, sizeof line, "Usr %2u.%u Nice ", load / 10 % 100, load % 10);
-  rows[1] = line;
-  std::snprintf(line, sizeof line, "Sys %2u.%u Idle ", (load + 123) / 10 % 100, (load + 3) % 10);
-  rows[2] = line;
-  std::snprintf(line, sizeof line, "%4u.%u  %3u.%u  ", (load + 71) / 10 % 100, (load + 7) % 10,
-                (1000 - load) / 10 % 100, (999 - load) % 10);
-  rows[3] = line;
-  rows[4] = std::string(load * 14 / 1000, '#') + std::string(14 - load * 14 / 1000, ' ');
-  bench.writeScreen(rows);
-}
-
-template <void (*Update)(Bench&, uint64_t), RefreshMode Refresh>
+template <void (*Update)(Driver&, uint64_t), RefreshMode Refresh>
 void BM_Usb(benchmark::State& state) {
   const auto mode = state.range(0) == 0 ? FtdiSelection::Mode::Bitbang : FtdiSelection::Mode::Mpsse;
   Bench bench(mode, Refresh);
   uint64_t n = 0;
-  Update(bench, n++);  // sets the scene
+  Update(bench.driver, n++);  // sets the scene
   const uint64_t transfers = bench.fake.transfers;
   const uint64_t writes = bench.fake.writes;
   const uint64_t bytes = bench.fake.bytes;
-  for (auto _ : state) Update(bench, n++);
+  for (auto _ : state) Update(bench.driver, n++);
   const auto perUpdate = [&](uint64_t total) {
     return static_cast<double>(total) / static_cast<double>(state.iterations());
   };
@@ -98,8 +57,8 @@ void BM_Usb(benchmark::State& state) {
   BENCHMARK_TEMPLATE(BM_Usb, update, RefreshMode::refresh)->ArgName("mpsse")->Arg(0)->Arg(1)
 WORKLOAD(fullRefresh, Full);
 WORKLOAD(oneCell, Changed);
-WORKLOAD(lcdprocScreen, Changed);
-WORKLOAD(lcdprocScreen, Full);
+WORKLOAD(cpuScreen, Changed);
+WORKLOAD(cpuScreen, Full);
 #undef WORKLOAD
 
 }  // namespace
