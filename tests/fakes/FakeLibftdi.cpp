@@ -114,8 +114,9 @@ void ftdi_free(ftdi_context* ftdi) {
   std::free(ftdi);
 }
 
+// As libftdi's: null before the first failure.
 const char* ftdi_get_error_string(ftdi_context* ftdi) {
-  return ftdi == nullptr || ftdi->error_str == nullptr ? "" : ftdi->error_str;
+  return ftdi == nullptr ? nullptr : ftdi->error_str;
 }
 
 int ftdi_set_interface(ftdi_context* ftdi, ftdi_interface interface) {
