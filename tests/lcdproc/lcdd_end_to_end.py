@@ -12,8 +12,12 @@ With --claim-shim LIB it runs instead the scenario of a parallel-port claim that
 through (LIB, preloaded into LCDd, stands in for the device), with LCDd's text driver loaded
 as well.
 
+With --ftdi-fake DIR --ftdi-pixels TOOL it runs instead the module on an FTDI adapter: DIR holds
+a stand-in libftdi1.so.2 that LCDd loads (LD_LIBRARY_PATH) and that logs what reached the chip,
+TOOL turns that log into the glass; the test screen must show on it.
+
   lcdd_end_to_end.py --driver-path DIR --om6211 PATH [--pictures DIR] [--lcdd-preload LIBS]
-                     [--claim-shim LIB]
+                     [--claim-shim LIB | --ftdi-fake DIR --ftdi-pixels TOOL]
 
 DIR holds om6211.so, PATH is the om6211 command-line tool. Exits 77 (skipped) when LCDd is not
 installed. Every process it starts is stopped by its own id; the whole run is bounded.
@@ -57,6 +61,7 @@ class Run:
         self.args = args
         self.work = work
         self.trace = os.path.join(work, "trace.txt")
+        self.ftdi_log = os.path.join(work, "ftdi.log")
         self.processes = []
 
     # --- processes -------------------------------------------------------------------------
@@ -107,7 +112,14 @@ class Run:
 
     def glass(self):
         """The glass as the panel rebuilt it: 48 strings of 84 '#' or '.'."""
-        rows = self.decode(self.trace_lines(), "--pixels").splitlines()
+        if self.args.ftdi_fake:
+            result = subprocess.run([self.args.ftdi_pixels, self.ftdi_log], capture_output=True,
+                                    timeout=60)
+            check(result.returncode == 0, "the FTDI log does not decode: " +
+                  result.stderr.decode()[:2000])
+            rows = result.stdout.decode().splitlines()
+        else:
+            rows = self.decode(self.trace_lines(), "--pixels").splitlines()
         check(len(rows) == HEIGHT and all(len(r) == WIDTH for r in rows),
               "decode --pixels did not print 48 x 84 pixels")
         return rows
@@ -302,6 +314,16 @@ def screen_problem(rows, glyphs):
     return None
 
 
+def show_test_screen(client):
+    for line in ["screen_add s1", "screen_set s1 -priority foreground -heartbeat off"]:
+        check(client.ask(line) == "success", line + " refused")
+    for name, kind, arguments in WIDGETS:
+        for line in ["widget_add s1 %s %s" % (name, kind),
+                     "widget_set s1 %s %s" % (name, arguments)]:
+            answer = client.ask(line)
+            check(answer == "success", "%s -> %s" % (line, answer))
+
+
 # The device the claim shim stands in for, and the request it keeps waiting: _IO('p', 0x8b).
 SHIM_DEVICE = "/nonexistent/om6211-held-parport"
 PPCLAIM = 0x708B
@@ -370,6 +392,45 @@ Size=20x4
         check(sign not in run.log("lcdd.log"), "problems reported:\n" + run.log("lcdd.log"))
 
 
+def ftdi_screen(run, lcdd):
+    """The module on an FTDI adapter (an FT232H, so MPSSE), through the real libftdi calls into
+    the stand-in library: the test screen shows on the glass decoded at the adapter's pins, and
+    SIGTERM ends LCDd with status 0 and the adapter closed."""
+    port = free_port()
+    config = os.path.join(run.work, "LCDd.conf")
+    with open(config, "w") as f:
+        f.write(server_section(port, run.args.driver_path, ["om6211"]) +
+                "\n[om6211]\nPort=ftdi:i:0x0403:0x6014\n")
+    library_path = ":".join(filter(None, [run.args.ftdi_fake, os.environ.get("LD_LIBRARY_PATH")]))
+    environment = dict(os.environ, LD_LIBRARY_PATH=library_path, OM6211_FAKE_FTDI_CHIP="232H",
+                       OM6211_FAKE_FTDI_LOG=run.ftdi_log)
+    if run.args.lcdd_preload:
+        environment.update(LD_PRELOAD=run.args.lcdd_preload, ASAN_OPTIONS="detect_leaks=0")
+    server = run.start([lcdd, "-f", "-s", "0", "-r", "3", "-c", config], "lcdd.log", environment)
+
+    client = Client(port, timeout=10)
+    hello = client.ask("hello")
+    check("wid 14 hgt 6 cellwid 6 cellhgt 8" in hello, "unexpected hello reply: " + hello)
+    with open(run.ftdi_log) as f:
+        opened = f.readline().split()
+    check(opened == ["open", "i:0x0403:0x6014", "232H"], "the adapter was opened as %s" % opened)
+    glyphs = reference_glyphs(run, TITLE + TEXT + CLIPPED)
+    show_test_screen(client)
+    run.wait_for_glass(lambda rows: screen_problem(rows, glyphs), 10, "the test screen")
+    print("FTDI adapter: the test screen decoded at the pins, every widget where placed")
+    client.close()
+
+    status = run.stop(server)
+    print("LCDd ended with status", status)
+    check(status == 0, "LCDd ended with status %s:\n%s" % (status, run.log("lcdd.log")))
+    with open(run.ftdi_log) as f:
+        events = [line.split()[0] for line in f]
+    check(events.count("open") == 1 and events[-1] == "close",
+          "the adapter was not opened once and closed at the end: %s" % events[-3:])
+    for sign in ("om6211:", "Sanitizer", "runtime error:"):
+        check(sign not in run.log("lcdd.log"), "problems reported:\n" + run.log("lcdd.log"))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--driver-path", required=True, help="folder holding om6211.so")
@@ -380,6 +441,10 @@ def main():
                         "sanitizer runtimes a sanitizer build of the module needs")
     parser.add_argument("--claim-shim", help="run the claim time-out scenario with this "
                         "stand-in for a held parallel-port device preloaded into LCDd")
+    parser.add_argument("--ftdi-fake", help="run the FTDI adapter scenario with the stand-in "
+                        "libftdi1.so.2 in this folder")
+    parser.add_argument("--ftdi-pixels", help="the tool that prints the glass of the stand-in "
+                        "libftdi's log")
     args = parser.parse_args()
 
     lcdd = shutil.which("LCDd") or ("/usr/sbin/LCDd" if os.path.exists("/usr/sbin/LCDd") else None)
@@ -398,6 +463,11 @@ def main():
     try:
         if args.claim_shim:
             claim_timeout(run, lcdd)
+            print("PASS")
+            return 0
+        if args.ftdi_fake:
+            check(args.ftdi_pixels, "--ftdi-fake needs --ftdi-pixels")
+            ftdi_screen(run, lcdd)
             print("PASS")
             return 0
         port = free_port()
@@ -419,13 +489,7 @@ def main():
         print("hello ->", hello)
         check("wid 14 hgt 6 cellwid 6 cellhgt 8" in hello, "unexpected hello reply: " + hello)
         glyphs = reference_glyphs(run, TITLE + TEXT + CLIPPED)
-        for line in ["screen_add s1", "screen_set s1 -priority foreground -heartbeat off"]:
-            check(client.ask(line) == "success", line + " refused")
-        for name, kind, arguments in WIDGETS:
-            for line in ["widget_add s1 %s %s" % (name, kind),
-                         "widget_set s1 %s %s" % (name, arguments)]:
-                answer = client.ask(line)
-                check(answer == "success", "%s -> %s" % (line, answer))
+        show_test_screen(client)
         run.wait_for_glass(lambda rows: screen_problem(rows, glyphs), 10, "the test screen")
         print("test screen: every widget where placed, nothing else lit")
 
