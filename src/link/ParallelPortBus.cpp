@@ -39,28 +39,27 @@ void ParallelPortBus::Delay(int32_t count) {
   for (int32_t unit = 0; unit < count; ++unit) port_->read(DelayPort);
 }
 
-void ParallelPortBus::sendBit(bool bit, int32_t delay, int& edges) {
-  const uint32_t control = portBase_ + 2;
-  port_->write(control, bit ? OneFirstHalf : ZeroFirstHalf);
-  Delay(delay);
-  port_->write(control, bit ? OneSecondHalf : ZeroSecondHalf);
-  ++edges;  // the clock rose: the controller took the bit
-  Delay(delay);
-}
-
 void ParallelPortBus::sendFrame(bool isData, uint8_t value, int32_t delay) {
+  // The selector bit, then the value's bits from the most significant; one loop keeps the
+  // bit loop small, since it runs for every port operation of a refresh.
+  const unsigned word = (isData ? 1u << 8 : 0u) | value;
+  const uint32_t control = portBase_ + 2;
   int edges = 0;
-  try {
-    sendBit(isData, delay, edges);
-  } catch (const PortFailure&) {
-    if (edges > 0) loseStep();
-    throw;
-  }
-  for (int bit = 7; bit >= 0; --bit) {
+  for (int bit = FrameBits - 1; bit >= 0; --bit) {
+    const bool one = ((word >> bit) & 1u) != 0;
     try {
-      sendBit((value >> bit) & 1, delay, edges);
+      port_->write(control, one ? OneFirstHalf : ZeroFirstHalf);
+      if (delay > 0) Delay(delay);
+      port_->write(control, one ? OneSecondHalf : ZeroSecondHalf);
+      ++edges;  // the clock rose: the controller took the bit
+      if (delay > 0) Delay(delay);
     } catch (const PortFailure& failure) {
-      absorb(failure.what());
+      if (bit != FrameBits - 1) {
+        absorb(failure.what());
+        continue;
+      }
+      if (edges > 0) loseStep();
+      throw;
     }
   }
   if (edges != FrameBits) loseStep();

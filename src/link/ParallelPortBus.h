@@ -43,9 +43,6 @@ class ParallelPortBus final : public Bus {
   void Delay(int32_t count);
 
  private:
-  // Sends one bit, counting its clock edge into `edges` as soon as it happened.
-  void sendBit(bool bit, int32_t delay, int& edges);
-
   PortIo* port_ = nullptr;
   uint32_t portBase_ = 0x378;
 };
