@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "cli/GrayImage.h"
+#include "support/TestFolder.h"
 
 namespace om6211::cli {
 namespace {
@@ -49,12 +50,7 @@ std::string configure(const std::string& port, int width = 84) {
 
 class CliProcessTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::path(OM6211_TEST_FOLDER) /
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
+  void SetUp() override { folder_ = om6211::testing::freshTestFolder(OM6211_TEST_FOLDER); }
 
   fs::path file(const std::string& name) const { return folder_ / name; }
   void write(const std::string& name, const std::string& contents) const {

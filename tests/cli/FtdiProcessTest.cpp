@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/FtdiLog.h"
+#include "support/TestFolder.h"
 
 namespace om6211::testing {
 namespace {
@@ -30,12 +31,7 @@ struct Outcome {
 
 class FtdiProcessTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::path(OM6211_TEST_FOLDER) /
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
+  void SetUp() override { folder_ = om6211::testing::freshTestFolder(OM6211_TEST_FOLDER); }
 
   static std::string read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
