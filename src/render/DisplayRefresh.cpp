@@ -19,23 +19,17 @@ void RefreshDisplay(Controller& controller, RenderSettings& settings,
                     const FrameMemory::Layer& frame) {
   SerialLink& link = controller.link();
   const int32_t delay = settings.BusDelay;
-  if (link.allowsShorterTraffic() && settings.GraphicsWidth == RenderSettings::MaxGraphicsWidth) {
-    // Rows as wide as the controller's: after column 83 it goes on at column 0 of the next
-    // page, so one address serves the whole picture.
-    placeCursor(0, 0, settings);
-    controller.setAddress(0, 0);
-    for (int32_t page = 0; page < settings.TextRows; ++page) {
-      for (int32_t x = 0; x < settings.GraphicsWidth; ++x) {
-        link.SendData(frame[FrameMemory::layerIndex(x, page)], delay);
-      }
-    }
-    return;
-  }
   SetOutputAddress(0, 0, controller, settings);
+  // Rows as wide as the controller's: after column 83 it goes on at column 0 of the next page,
+  // so where the bus allows shorter traffic the one address above serves the whole picture.
+  const bool addressEachPage =
+      !link.allowsShorterTraffic() || settings.GraphicsWidth != RenderSettings::MaxGraphicsWidth;
   for (int32_t page = 0; page < settings.TextRows; ++page) {
-    link.SendCommand(command::pageAddress(page), delay);
-    link.SendCommand(command::columnHigh(0), delay);
-    link.SendCommand(command::columnLow(0), delay);
+    if (addressEachPage) {
+      link.SendCommand(command::pageAddress(page), delay);
+      link.SendCommand(command::columnHigh(0), delay);
+      link.SendCommand(command::columnLow(0), delay);
+    }
     for (int32_t x = 0; x < settings.GraphicsWidth; ++x) {
       link.SendData(frame[FrameMemory::layerIndex(x, page)], delay);
     }
