@@ -1,11 +1,29 @@
 #include "render/RefreshScheduler.h"
 
+#include <utility>
+
 #include "link/ControllerCommands.h"
 #include "render/ChangedRefresh.h"
 #include "render/DisplayRefresh.h"
 #include "render/TextCursor.h"
 
 namespace om6211 {
+namespace {
+
+// Runs `undo` however the scope is left, a port failure included.
+template <typename Undo>
+class OnExit {
+ public:
+  explicit OnExit(Undo undo) : undo_(std::move(undo)) {}
+  OnExit(const OnExit&) = delete;
+  OnExit& operator=(const OnExit&) = delete;
+  ~OnExit() { undo_(); }
+
+ private:
+  Undo undo_;
+};
+
+}  // namespace
 
 void RefreshScheduler::setPolicy(const RefreshPolicy& policy) {
   policy_ = policy;
@@ -25,13 +43,8 @@ void RefreshScheduler::refresh(Controller& controller, RenderSettings& settings,
   if (fullRefreshDue(controller, settings)) {
     changedSinceFull_ = 0;
     fullRefreshUnderWay_ = true;
-    try {
-      RefreshDisplay(controller, settings, frame);
-    } catch (...) {
-      fullRefreshUnderWay_ = false;
-      throw;
-    }
-    fullRefreshUnderWay_ = false;
+    const OnExit done([&] { fullRefreshUnderWay_ = false; });
+    RefreshDisplay(controller, settings, frame);
   } else {
     ++changedSinceFull_;
     refreshChanged(controller, settings, frame);
@@ -60,16 +73,12 @@ void RefreshScheduler::restore(Controller& controller, RenderSettings& settings)
   // also when a port failure ends the refresh early.
   const int32_t column = settings.CursorColumn;
   const int32_t row = settings.CursorRow;
-  const FrameMemory::Layer frame = shown_;
-  try {
-    refresh(controller, settings, frame);
-  } catch (...) {
+  const OnExit keepCursor([&] {
     settings.CursorColumn = column;
     settings.CursorRow = row;
-    throw;
-  }
-  settings.CursorColumn = column;
-  settings.CursorRow = row;
+  });
+  const FrameMemory::Layer frame = shown_;
+  refresh(controller, settings, frame);
 }
 
 void RefreshScheduler::setDisplayMode(Controller& controller, const RenderSettings& settings,
