@@ -41,9 +41,7 @@ class Wire {
     }
     PortIo* port = hardware_.port ? static_cast<PortIo*>(hardware_.port.get()) : &panel_;
     driver_.emplace(Platform{port, &pauses_, &settings_, &folder_, hardware_.bus.get()});
-    driver_->SetIOPropertys("378", {.backlight = true});
-    driver_->setRefreshPolicy({.mode = mode, .fullRefreshEvery = 0});
-    driver_->Init();
+    startDriver(*driver_, mode);
   }
 
   Driver& driver() { return *driver_; }

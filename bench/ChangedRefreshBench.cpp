@@ -37,9 +37,7 @@ class AddressWatch final : public panel::PanelObserver {
 struct Bench {
   explicit Bench(RefreshMode mode) {
     panel.controller().observe(&watch);
-    driver.SetIOPropertys("378", {.backlight = true});
-    driver.setRefreshPolicy({.mode = mode, .fullRefreshEvery = 0});
-    driver.Init();
+    startDriver(driver, mode);
   }
 
   panel::VirtualPanel panel;

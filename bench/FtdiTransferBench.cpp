@@ -23,9 +23,7 @@ struct Bench {
   Bench(FtdiSelection::Mode mode, RefreshMode refresh) {
     connection = openFtdi(FtdiSelection{.mode = mode}, 0x378, fake);
     driver.usePlatform({connection.port.get(), &pauses, &settings, &folder, connection.bus.get()});
-    driver.SetIOPropertys("378", {.backlight = true});
-    driver.setRefreshPolicy({.mode = refresh, .fullRefreshEvery = 0});
-    driver.Init();
+    startDriver(driver, refresh);
   }
 
   testing::FakeFtdi fake;

@@ -10,6 +10,14 @@
 
 namespace om6211::bench {
 
+// Configures and initialises the driver as every benchmark starts it: the default geometry,
+// backlight on, `mode` with no periodic full refresh, so that every update shows its own cost.
+inline void startDriver(Driver& driver, RefreshMode mode) {
+  driver.SetIOPropertys("378", {.backlight = true});
+  driver.setRefreshPolicy({.mode = mode, .fullRefreshEvery = 0});
+  driver.Init();
+}
+
 // Six rows of fourteen characters, as a host writes a text screen: an address, then its cells.
 inline void writeScreen(Driver& driver, const std::array<std::string, 6>& rows) {
   for (int32_t row = 0; row < 6; ++row) {
