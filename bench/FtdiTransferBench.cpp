@@ -10,7 +10,7 @@
 
 #include "HostWorkloads.h"
 #include "driver/Driver.h"
-#include "platform/linux/FtdiConnection.h"
+#include "ports/ftdi/FtdiConnection.h"
 #include "support/FakeFtdi.h"
 #include "support/QuietPlatform.h"
 

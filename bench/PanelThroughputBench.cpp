@@ -7,9 +7,9 @@
 
 #include "driver/Driver.h"
 #include "panel/VirtualPanel.h"
-#include "platform/IniFileLookup.h"
-#include "platform/TraceWriter.h"
-#include "platform/TracingPort.h"
+#include "ports/portable/IniFileLookup.h"
+#include "host/TraceWriter.h"
+#include "host/TracingPort.h"
 #include "support/QuietPlatform.h"
 
 namespace {

@@ -3,10 +3,10 @@
 
 # The Windows back ends of the four platform seams.
 add_library(om6211_windows_platform STATIC
-  platform/windows/DlPortIoPort.cpp
-  platform/windows/KernelSleepPauses.cpp
-  platform/windows/ModuleHostFolder.cpp
-  platform/windows/ProfileSettingsLookup.cpp
+  ports/windows/DlPortIoPort.cpp
+  ports/windows/KernelSleepPauses.cpp
+  ports/windows/ModuleHostFolder.cpp
+  ports/windows/ProfileSettingsLookup.cpp
 )
 target_link_libraries(om6211_windows_platform PUBLIC om6211_core PRIVATE om6211_warnings)
 target_compile_definitions(om6211_windows_platform PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
@@ -27,9 +27,9 @@ add_custom_target(om6211_dlportio_imports DEPENDS ${OM6211_DLPORTIO_IMPORTS})
 
 # The version resource: version, product name and description, as the file's properties show.
 enable_language(RC)
-configure_file(driver/om6211.rc.in ${CMAKE_CURRENT_BINARY_DIR}/om6211.rc @ONLY)
+configure_file(dll/om6211.rc.in ${CMAKE_CURRENT_BINARY_DIR}/om6211.rc @ONLY)
 
-add_library(om6211 SHARED driver/Exports.cpp driver/om6211.def
+add_library(om6211 SHARED dll/Exports.cpp dll/om6211.def
                           ${CMAKE_CURRENT_BINARY_DIR}/om6211.rc)
 target_link_libraries(om6211 PRIVATE om6211_core om6211_windows_platform om6211_warnings
                       ${OM6211_DLPORTIO_IMPORTS})

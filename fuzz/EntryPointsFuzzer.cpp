@@ -15,10 +15,10 @@
 
 #include "InjectingPort.h"
 #include "driver/DriverInfo.h"
-#include "driver/EntryPoint.h"
-#include "driver/ExportBinding.h"
-#include "driver/Exports.h"
-#include "platform/IniFileLookup.h"
+#include "dll/EntryPoint.h"
+#include "dll/ExportBinding.h"
+#include "dll/Exports.h"
+#include "ports/portable/IniFileLookup.h"
 #include "reliability/EntryPointEffects.h"
 #include "reliability/TraceShape.h"
 

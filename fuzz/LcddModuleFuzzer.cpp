@@ -20,7 +20,7 @@
 
 #include "lcdproc/LcddModule.h"
 #include "lcdproc/ModuleConfig.h"
-#include "platform/PortSelection.h"
+#include "host/PortSelection.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/TraceReader.h"
-#include "platform/PortTrace.h"
+#include "host/TraceReader.h"
+#include "host/PortTrace.h"
 
 namespace {
 

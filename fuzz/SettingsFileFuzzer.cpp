@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/IniFileLookup.h"
+#include "ports/portable/IniFileLookup.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "driver/Exports.h"
+#include "dll/Exports.h"
 #include "panel/TerminalPicture.h"
 
 namespace om6211::cli {

@@ -7,7 +7,7 @@
 #include "cli/Command.h"
 #include "cli/PanelSession.h"
 #include "cli/PanelWatcher.h"
-#include "driver/ExportBinding.h"
+#include "dll/ExportBinding.h"
 
 namespace om6211::cli {
 

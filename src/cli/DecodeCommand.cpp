@@ -2,7 +2,7 @@
 
 #include "cli/CommandSupport.h"
 #include "cli/InputFile.h"
-#include "cli/TraceReader.h"
+#include "host/TraceReader.h"
 
 namespace om6211::cli {
 namespace {

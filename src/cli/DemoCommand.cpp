@@ -4,7 +4,7 @@
 #include "cli/Cp1250Text.h"
 #include "cli/DisplayRun.h"
 #include "cli/HostBitmap.h"
-#include "driver/Exports.h"
+#include "dll/Exports.h"
 #include "panel/TerminalPicture.h"
 
 namespace om6211::cli {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "driver/Exports.h"
+#include "dll/Exports.h"
 
 namespace om6211::cli {
 

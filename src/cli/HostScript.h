@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/EntryPoint.h"
+#include "dll/EntryPoint.h"
 
 namespace om6211::cli {
 

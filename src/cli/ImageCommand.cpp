@@ -3,7 +3,7 @@
 #include "cli/DisplayRun.h"
 #include "cli/GrayImage.h"
 #include "cli/HostBitmap.h"
-#include "driver/Exports.h"
+#include "dll/Exports.h"
 
 namespace om6211::cli {
 namespace {

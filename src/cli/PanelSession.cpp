@@ -6,7 +6,7 @@
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
 #include "cli/RunStop.h"
-#include "driver/ExportBinding.h"
+#include "dll/ExportBinding.h"
 
 namespace om6211::cli {
 namespace {

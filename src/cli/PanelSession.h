@@ -6,19 +6,19 @@
 #include <optional>
 #include <string>
 
-#include "cli/TeePort.h"
+#include "host/TeePort.h"
 #include "link/ParallelPortBus.h"
 #include "panel/VirtualPanel.h"
-#include "platform/IniFileLookup.h"
-#include "platform/InjectedPortFault.h"
-#include "platform/PortSelection.h"
-#include "platform/ProcessHostFolder.h"
-#include "platform/TeeBus.h"
-#include "platform/ThreadSleepPauses.h"
-#include "platform/TraceWriter.h"
-#include "platform/TracedPauses.h"
-#include "platform/TracingPort.h"
-#include "platform/linux/OpenedHardware.h"
+#include "ports/portable/IniFileLookup.h"
+#include "host/InjectedPortFault.h"
+#include "host/PortSelection.h"
+#include "ports/portable/ProcessHostFolder.h"
+#include "host/TeeBus.h"
+#include "ports/portable/ThreadSleepPauses.h"
+#include "host/TraceWriter.h"
+#include "host/TracedPauses.h"
+#include "host/TracingPort.h"
+#include "host/OpenedHardware.h"
 
 namespace om6211::cli {
 

@@ -4,7 +4,7 @@
 #include "cli/DisplayRun.h"
 #include "cli/RunStop.h"
 #include "cli/TestPatterns.h"
-#include "driver/Exports.h"
+#include "dll/Exports.h"
 
 namespace om6211::cli {
 namespace {

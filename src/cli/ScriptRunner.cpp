@@ -10,7 +10,7 @@
 #include "cli/CommandLine.h"
 #include "cli/CommandSupport.h"
 #include "cli/InputFile.h"
-#include "driver/Exports.h"
+#include "dll/Exports.h"
 #include "driver/IoProperties.h"
 
 namespace om6211::cli {

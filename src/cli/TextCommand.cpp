@@ -3,7 +3,7 @@
 #include "cli/Cp1250Text.h"
 #include "cli/DisplayRun.h"
 #include "cli/TextLayout.h"
-#include "driver/Exports.h"
+#include "dll/Exports.h"
 
 namespace om6211::cli {
 namespace {

@@ -10,7 +10,7 @@
 #include "link/ControllerShadow.h"
 #include "link/ParallelPortBus.h"
 #include "link/SerialLink.h"
-#include "platform/Platform.h"
+#include "seams/Platform.h"
 #include "render/FrameMemory.h"
 #include "render/RefreshPolicy.h"
 #include "render/RefreshScheduler.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "lcdproc/PictureComposer.h"
-#include "platform/PortSelection.h"
+#include "host/PortSelection.h"
 #include "render/GlyphTable.h"
 
 namespace om6211::lcdd {

@@ -1,6 +1,6 @@
 #include "link/Controller.h"
 
-#include "link/ControllerCommands.h"
+#include "module/ControllerCommands.h"
 #include "link/SplashImage.h"
 
 namespace om6211 {

@@ -6,7 +6,7 @@
 #include "link/ControllerSequences.h"
 #include "link/ControllerShadow.h"
 #include "link/SerialLink.h"
-#include "platform/Pauses.h"
+#include "seams/Pauses.h"
 
 namespace om6211 {
 

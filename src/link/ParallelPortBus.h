@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "platform/Bus.h"
-#include "platform/PortIo.h"
+#include "seams/Bus.h"
+#include "seams/PortIo.h"
 
 namespace om6211 {
 

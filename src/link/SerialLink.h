@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "link/ControllerShadow.h"
-#include "platform/Bus.h"
+#include "seams/Bus.h"
 
 namespace om6211 {
 

@@ -5,7 +5,7 @@
 #include "panel/Glass.h"
 #include "panel/ModulePins.h"
 #include "panel/PanelController.h"
-#include "platform/PortIo.h"
+#include "seams/PortIo.h"
 
 namespace om6211::panel {
 

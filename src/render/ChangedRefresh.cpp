@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "link/ControllerCommands.h"
+#include "module/ControllerCommands.h"
 #include "render/TextCursor.h"
 
 namespace om6211 {

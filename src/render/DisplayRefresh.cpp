@@ -1,6 +1,6 @@
 #include "render/DisplayRefresh.h"
 
-#include "link/ControllerCommands.h"
+#include "module/ControllerCommands.h"
 #include "render/MixMode.h"
 #include "render/TextCursor.h"
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "link/ControllerCommands.h"
+#include "module/ControllerCommands.h"
 #include "render/ChangedRefresh.h"
 #include "render/DisplayRefresh.h"
 #include "render/TextCursor.h"

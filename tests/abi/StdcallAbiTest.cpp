@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "StdcallCaller.h"
-#include "driver/ExportBinding.h"
-#include "driver/Exports.h"
-#include "platform/RecordingPauses.h"
-#include "platform/RecordingPort.h"
+#include "dll/ExportBinding.h"
+#include "dll/Exports.h"
+#include "support/RecordingPauses.h"
+#include "support/RecordingPort.h"
 #include "support/DriverRig.h"
 
 namespace om6211::testing {

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "cli/TraceReader.h"
+#include "host/TraceReader.h"
 #include "panel/VirtualPanel.h"
-#include "platform/TraceWriter.h"
-#include "platform/TracedPauses.h"
-#include "platform/TracingPort.h"
+#include "host/TraceWriter.h"
+#include "host/TracedPauses.h"
+#include "host/TracingPort.h"
 
 namespace om6211::cli {
 namespace {

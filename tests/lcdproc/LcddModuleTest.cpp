@@ -15,7 +15,7 @@
 
 #include "lcdproc/LcddModule.h"
 #include "lcdproc/ModuleInstance.h"
-#include "platform/linux/OpenedHardware.h"
+#include "host/OpenedHardware.h"
 #include "support/FakeBoard.h"
 #include "support/FakeFtdi.h"
 #include "support/FakeParallelPort.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "link/ParallelPortBus.h"
-#include "platform/RecordingPort.h"
+#include "support/RecordingPort.h"
 
 namespace om6211 {
 namespace {

@@ -9,8 +9,8 @@
 #include <random>
 
 #include "panel/VirtualPanel.h"
-#include "platform/linux/OpenedHardware.h"
-#include "platform/linux/SpidevBus.h"
+#include "host/OpenedHardware.h"
+#include "ports/linux/SpidevBus.h"
 #include "support/DriverRig.h"
 #include "support/FakeBoard.h"
 #include "support/HostGenerator.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "driver/Driver.h"
-#include "driver/EntryPoint.h"
+#include "dll/EntryPoint.h"
 
 namespace om6211::reliability {
 

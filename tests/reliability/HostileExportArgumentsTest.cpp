@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "driver/ExportBinding.h"
-#include "driver/Exports.h"
+#include "dll/ExportBinding.h"
+#include "dll/Exports.h"
 #include "reliability/EntryPointEffects.h"
 #include "support/DriverRig.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/ExportBinding.h"
-#include "driver/Exports.h"
+#include "dll/ExportBinding.h"
+#include "dll/Exports.h"
 #include "reliability/EntryPointEffects.h"
 #include "reliability/FaultSession.h"
 #include "reliability/TraceShape.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "driver/DriverSettings.h"
-#include "platform/PortTrace.h"
+#include "host/PortTrace.h"
 
 namespace om6211::reliability {
 

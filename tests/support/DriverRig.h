@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "driver/Driver.h"
-#include "platform/IniFileLookup.h"
-#include "platform/RecordingPauses.h"
-#include "platform/RecordingPort.h"
+#include "ports/portable/IniFileLookup.h"
+#include "support/RecordingPauses.h"
+#include "support/RecordingPort.h"
 #include "support/FrameDecoder.h"
 
 namespace om6211::testing {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "panel/ModulePins.h"
-#include "platform/linux/SystemCalls.h"
+#include "ports/linux/SystemCalls.h"
 
 namespace om6211::testing {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/FtdiCalls.h"
+#include "ports/ftdi/FtdiCalls.h"
 
 namespace om6211::testing {
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/PortTrace.h"
-#include "platform/linux/SystemCalls.h"
+#include "host/PortTrace.h"
+#include "ports/linux/SystemCalls.h"
 
 namespace om6211::testing {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/PortTrace.h"
+#include "host/PortTrace.h"
 
 namespace om6211::testing {
 

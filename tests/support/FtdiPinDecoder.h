@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "panel/VirtualPanel.h"
-#include "platform/FtdiPins.h"
-#include "platform/linux/FtdiCalls.h"
+#include "ports/ftdi/FtdiPins.h"
+#include "ports/ftdi/FtdiCalls.h"
 
 namespace om6211::testing {
 

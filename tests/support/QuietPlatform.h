@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "platform/NoHostFolder.h"
-#include "platform/NoSettings.h"
-#include "platform/Pauses.h"
+#include "ports/portable/NoHostFolder.h"
+#include "ports/portable/NoSettings.h"
+#include "seams/Pauses.h"
 
 namespace om6211 {
 

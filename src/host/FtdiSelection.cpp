@@ -1,0 +1,139 @@
+#include "host/FtdiSelection.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace om6211 {
+namespace {
+
+[[noreturn]] void refuse(std::string_view afterPrefix, const std::string& problem) {
+  throw std::invalid_argument("ftdi:" + std::string(afterPrefix) + ": " + problem + "; expected " +
+                              std::string(FtdiSyntax));
+}
+
+std::vector<std::string_view> split(std::string_view text, char separator) {
+  std::vector<std::string_view> parts;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find(separator, start);
+    parts.push_back(text.substr(start, end - start));
+    if (end == std::string_view::npos) return parts;
+    start = end + 1;
+  }
+}
+
+// The fields after the kind letter each description takes: {fewest, most}.
+struct DescriptionShape {
+  char kind;
+  std::size_t fewest;
+  std::size_t most;
+};
+constexpr DescriptionShape DescriptionShapes[] = {
+    {'d', 1, 1}, {'i', 2, 3}, {'s', 3, SIZE_MAX},  // the serial is the rest, colons included
+};
+
+bool describes(const std::vector<std::string_view>& fields) {
+  if (fields.empty() || fields[0].size() != 1) return false;
+  for (const DescriptionShape& shape : DescriptionShapes) {
+    const std::size_t rest = fields.size() - 1;
+    if (fields[0][0] == shape.kind && rest >= shape.fewest && rest <= shape.most) {
+      for (std::size_t i = 1; i < fields.size(); ++i) {
+        if (fields[i].empty() && !(shape.kind == 's' && i > 3)) return false;
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+struct SignalName {
+  std::string_view name;
+  int FtdiPins::*line;
+  bool mayBeUnwired;
+};
+constexpr SignalName Signals[] = {
+    {"clock", &FtdiPins::clock, false},  {"data", &FtdiPins::data, false},
+    {"reset", &FtdiPins::reset, false},  {"backlight", &FtdiPins::backlight, true},
+    {"cs", &FtdiPins::chipSelect, true},
+};
+
+void parsePins(std::string_view afterPrefix, std::string_view value, FtdiPins& pins) {
+  for (std::string_view assignment : split(value, ',')) {
+    const std::size_t equals = assignment.find('=');
+    const std::string_view name = assignment.substr(0, equals);
+    const std::string_view line =
+        equals == std::string_view::npos ? std::string_view{} : assignment.substr(equals + 1);
+    const SignalName* signal = nullptr;
+    for (const SignalName& candidate : Signals) {
+      if (candidate.name == name) signal = &candidate;
+    }
+    if (signal == nullptr) refuse(afterPrefix, "unknown signal '" + std::string(name) + "'");
+    if (line == "none" && signal->mayBeUnwired) {
+      pins.*signal->line = FtdiPins::Unwired;
+    } else if (line.size() == 1 && line[0] >= '0' && line[0] <= '7') {
+      pins.*signal->line = line[0] - '0';
+    } else {
+      refuse(afterPrefix, "'" + std::string(assignment) + "' names no line for " +
+                              std::string(name) +
+                              (signal->mayBeUnwired ? " (0-7 or none)" : " (0-7)"));
+    }
+  }
+  for (const SignalName& a : Signals) {
+    for (const SignalName& b : Signals) {
+      if (&a < &b && pins.*a.line >= 0 && pins.*a.line == pins.*b.line) {
+        refuse(afterPrefix, std::string(a.name) + " and " + std::string(b.name) + " on one line, " +
+                                std::to_string(pins.*a.line));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+FtdiSelection parseFtdiSelection(std::string_view afterPrefix) {
+  FtdiSelection selection;
+  std::vector<std::string_view> fields = split(afterPrefix, ':');
+  // "ftdi:" and "ftdi::mode=…" name no device.
+  if (fields.front().empty()) fields.erase(fields.begin());
+  std::vector<std::string_view> description;
+  bool modeGiven = false;
+  bool pinsGiven = false;
+  for (std::string_view field : fields) {
+    const std::size_t equals = field.find('=');
+    if (equals == std::string_view::npos) {
+      if (modeGiven || pinsGiven) refuse(afterPrefix, "the description comes before the options");
+      description.push_back(field);
+      continue;
+    }
+    const std::string_view option = field.substr(0, equals);
+    const std::string_view value = field.substr(equals + 1);
+    if (option != "mode" && option != "pins") {
+      refuse(afterPrefix, "unknown option '" + std::string(option) + "'");
+    }
+    bool& given = option == "mode" ? modeGiven : pinsGiven;
+    if (given) refuse(afterPrefix, std::string(option) + "= given twice");
+    given = true;
+    if (option == "pins") {
+      parsePins(afterPrefix, value, selection.pins);
+    } else if (value == "bitbang") {
+      selection.mode = FtdiSelection::Mode::Bitbang;
+    } else if (value == "mpsse") {
+      selection.mode = FtdiSelection::Mode::Mpsse;
+    } else {
+      refuse(afterPrefix, "unknown mode '" + std::string(value) + "'");
+    }
+  }
+  if (!description.empty()) {
+    if (!describes(description)) refuse(afterPrefix, "not a device description");
+    for (std::string_view field : description) {
+      if (!selection.description.empty()) selection.description += ':';
+      selection.description += field;
+    }
+  }
+  if (selection.mode == FtdiSelection::Mode::Mpsse &&
+      (selection.pins.clock != 0 || selection.pins.data != 1)) {
+    refuse(afterPrefix, "mode=mpsse clocks the data out on lines 0 (clock) and 1 (data)");
+  }
+  return selection;
+}
+
+}  // namespace om6211

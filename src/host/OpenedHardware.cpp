@@ -1,0 +1,38 @@
+#include "host/OpenedHardware.h"
+
+#include "ports/linux/DirectPort.h"
+#include "ports/ftdi/FtdiConnection.h"
+#include "ports/linux/GpioPort.h"
+#include "ports/linux/HardwarePortErrors.h"
+#include "ports/linux/PpdevPort.h"
+#include "ports/linux/SpidevBus.h"
+
+namespace om6211 {
+
+OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase,
+                            const HardwareCalls& calls) {
+  SystemCalls& system = *calls.system;
+  switch (selection.kind) {
+    case PortSelection::Kind::Direct:
+      return {.port = std::make_unique<DirectPort>(static_cast<uint16_t>(selection.base), portBase,
+                                                   system)};
+    case PortSelection::Kind::Ppdev:
+      return {.port = std::make_unique<PpdevPort>(selection.device, portBase, system)};
+    case PortSelection::Kind::Gpio:
+      return {.port = std::make_unique<GpioPort>(selection, portBase, system)};
+    case PortSelection::Kind::Spi:
+      return {.bus = std::make_unique<SpidevBus>(selection, system)};
+    case PortSelection::Kind::Ftdi: {
+      if (!calls.newFtdiCalls) {
+        throw PortOpenError("ftdi: this program was built without FTDI support (libftdi1)");
+      }
+      FtdiConnection adapter = openFtdi(selection.ftdi, portBase, calls.newFtdiCalls());
+      return {.port = std::move(adapter.port), .bus = std::move(adapter.bus)};
+    }
+    case PortSelection::Kind::Virtual:
+      break;
+  }
+  return {};
+}
+
+}  // namespace om6211

@@ -1,0 +1,84 @@
+#include "ports/ftdi/FtdiBitbangPort.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "ports/ftdi/FtdiErrors.h"
+#include "ports/ftdi/FtdiWiring.h"
+
+namespace om6211 {
+
+FtdiBitbangPort::FtdiBitbangPort(std::unique_ptr<FtdiDevice> device, const FtdiPins& pins,
+                                 uint32_t portBase)
+    : HardwarePort(device->name(), portBase), device_(std::move(device)), pins_(pins) {
+  if (!traitsOf(device_->chip()).synchronousBitbang) {
+    throw ftdiModeError(name(), device_->chip(), "synchronous bit-bang mode");
+  }
+  if (auto failure = device_->enterMode(FtdiBitmode::SynchronousBitbang, pins_.outputs())) {
+    device_->refuseOpening(*failure);
+  }
+  queued_.reserve(device_->chunkSize());
+}
+
+void FtdiBitbangPort::queue() {
+  if (failure_) return;  // the call's bytes are lost already; flush() says so
+  queued_.push_back(pins_.byteFor(levels_));
+  if (queued_.size() >= device_->chunkSize()) send();
+}
+
+void FtdiBitbangPort::send() {
+  failure_ = device_->send(queued_);
+  queued_.clear();
+}
+
+void FtdiBitbangPort::write(uint32_t port, uint8_t value) {
+  if (port == portBase()) {
+    levels_.chipSelected = (value & 0x01) == 0;
+    levels_.resetReleased = (value & 0x02) != 0;
+    levels_.backlightOn = (value & 0xF0) != 0;
+  } else if (port == portBase() + 2) {
+    levels_.data = (value & 0x01) == 0;
+    levels_.clock = (value & 0x02) == 0;
+  } else {
+    refuseAddress("write to", port);
+  }
+  queue();
+}
+
+uint8_t FtdiBitbangPort::read(uint32_t port) {
+  if (port != DelayPort) refuseAddress("read of", port);
+  queue();
+  return 0xFF;
+}
+
+void FtdiBitbangPort::refuseAddress(const char* access, uint32_t port) {
+  char text[160];
+  std::snprintf(text, sizeof text,
+                " refused: it carries only writes to the data register %x and the control "
+                "register %x, and reads of the delay port 220",
+                static_cast<unsigned>(portBase()), static_cast<unsigned>(portBase() + 2));
+  char address[12];
+  std::snprintf(address, sizeof address, "%x", static_cast<unsigned>(port));
+  fail(std::string(access) + " port " + address + " on " + name() + text);
+}
+
+void FtdiBitbangPort::flush() {
+  if (!queued_.empty()) send();
+  if (const auto failure = std::exchange(failure_, std::nullopt)) {
+    // The lost transfer may have stopped with the clock low: raising it with the next data
+    // register write would clock a stray bit in. It stays low until the next bit raises it.
+    levels_.clock = false;
+    fail(ftdiFailureMessage(name(), failure->call, failure->message));
+  }
+}
+
+std::vector<LineCheck::Line> FtdiBitbangPort::lines() const {
+  return linesOf(ftdiWiredLines(pins_, name()));
+}
+
+void FtdiBitbangPort::drive(std::optional<std::size_t> index) {
+  queued_.push_back(ftdiCheckByte(pins_, name(), index));
+  flush();
+}
+
+}  // namespace om6211

@@ -1,0 +1,100 @@
+#include "ports/ftdi/FtdiErrors.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
+namespace om6211 {
+namespace {
+
+constexpr std::string_view PlugIn =
+    "Plug the adapter in: 'lsusb' should list it with ID 0403:6001 (FT232R), 0403:6010 "
+    "(FT2232), 0403:6011 (FT4232H), 0403:6014 (FT232H) or 0403:6015 (FT-X); an adapter with "
+    "other IDs is named with i:VENDOR:PRODUCT.";
+constexpr std::string_view NameOne =
+    "Name one of the devices found (i:VENDOR:PRODUCT[:INDEX], s:VENDOR:PRODUCT:SERIAL or "
+    "d:BUS/DEVICE), or leave the description out for the first one.";
+constexpr std::string_view UdevRule =
+    "Give your user the adapter with the udev rule of the README "
+    "(/etc/udev/rules.d/60-om6211-ftdi.rules, then 'sudo udevadm control --reload' and plug "
+    "the adapter in again), or run as root.";
+constexpr std::string_view FreeInterface =
+    "The kernel's serial driver ftdi_sio, or another program, holds the adapter and could not "
+    "be detached: close any program using its serial port (/dev/ttyUSB*), or unload the driver "
+    "with 'sudo rmmod ftdi_sio' (it loads again when an adapter is plugged in).";
+constexpr std::string_view Syntax =
+    "A description is i:VENDOR:PRODUCT[:INDEX], s:VENDOR:PRODUCT:SERIAL or d:BUS/DEVICE, the "
+    "numbers as C writes them (0x0403, 1).";
+
+struct Remedy {
+  std::string_view call;
+  int code;
+  std::string_view problem;
+  std::string_view fix;
+  bool listDevices;
+};
+
+constexpr Remedy Remedies[] = {
+    {"ftdi_usb_find_all", 0, "no FTDI device found", PlugIn, true},
+    {"ftdi_usb_open_string", -3, "no such FTDI device", NameOne, true},
+    {"ftdi_usb_open_string", -4, "the USB device cannot be opened, usually for want of permission",
+     UdevRule, false},
+    {"ftdi_usb_open_string", -8, "permission denied", UdevRule, false},
+    {"ftdi_usb_open_string", -5, "interface A is held by another driver", FreeInterface, false},
+    {"ftdi_usb_open_string", -11, "not a device description", Syntax, false},
+};
+
+std::string listed(const std::vector<FtdiDeviceInfo>& found) {
+  if (found.empty()) return "FTDI devices found: none.";
+  std::string text = "FTDI devices found:";
+  for (const FtdiDeviceInfo& device : found) {
+    char identity[64];
+    std::snprintf(identity, sizeof identity, " i:0x%04x:0x%04x at d:%d/%d", device.vendor,
+                  device.product, device.bus, device.address);
+    text += identity;
+    if (device.stringsRead) {
+      text += " \"" + device.manufacturer + " " + device.description + "\" serial \"" +
+              device.serial + "\"";
+    } else {
+      text += " (its names unreadable, no permission?)";
+    }
+    text += &device == &found.back() ? "." : ";";
+  }
+  return text;
+}
+
+}  // namespace
+
+PortOpenError ftdiOpenError(std::string_view target, std::string_view call, int code,
+                            std::string_view message, const std::vector<FtdiDeviceInfo>& found) {
+  const auto* remedy = std::find_if(std::begin(Remedies), std::end(Remedies), [&](const Remedy& r) {
+    return r.call == call && r.code == code;
+  });
+  const bool known = remedy != std::end(Remedies);
+  std::string text(target);
+  text += ": ";
+  text += known ? remedy->problem : "cannot be opened";
+  text += " (" + std::string(call) + ": " +
+          (message.empty() ? "error " + std::to_string(code) : std::string(message)) + ").";
+  if (known && remedy->listDevices) text += " " + listed(found);
+  // Naming another device helps only when there is one.
+  if (known) text += " " + std::string(remedy->listDevices && found.empty() ? PlugIn : remedy->fix);
+  return PortOpenError(text);
+}
+
+PortOpenError ftdiModeError(std::string_view target, FtdiChip chip, std::string_view mode) {
+  std::string text(target);
+  text += ": the " + std::string(traitsOf(chip).name) + " has no " + std::string(mode) + ".";
+  text += traitsOf(chip).synchronousBitbang
+              ? " MPSSE needs an FT232H, FT2232H, FT4232H or FT2232D; use mode=bitbang."
+              : " Use an FT232R, FT2232, FT232H or an FT-X series chip.";
+  return PortOpenError(text);
+}
+
+std::string ftdiFailureMessage(std::string_view target, std::string_view call,
+                               std::string_view message) {
+  return std::string(call) + " on " + std::string(target) + " failed: " + std::string(message) +
+         "; the adapter went away (unplugged) or stopped answering";
+}
+
+}  // namespace om6211

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+#include "ports/portable/HardwarePort.h"
+
+namespace om6211 {
+
+// The port through plain x86 port instructions, exactly the operations of the Windows build:
+// access is granted (ioperm) for the three registers at `hardwareBase` and for the delay port
+// 0x220, then the driver's writes and reads become outb and inb. The grant belongs to the
+// calling thread: use the port from the thread that opened it. Never use it on a port that
+// the parallel-port device or the printer driver is using. On destruction access is withdrawn
+// from what no other direct port of the process still uses.
+class DirectPort final : public HardwarePort {
+ public:
+  // Raises PortOpenError, having granted nothing, on a machine without port instructions or
+  // when the kernel refuses the grant.
+  DirectPort(uint16_t hardwareBase, uint32_t portBase, SystemCalls& calls);
+  ~DirectPort() override;
+
+  void write(uint32_t port, uint8_t value) override;
+  uint8_t read(uint32_t port) override;
+
+ private:
+  SystemCalls* calls_;
+  uint16_t hardwareBase_;
+};
+
+}  // namespace om6211

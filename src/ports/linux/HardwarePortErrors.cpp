@@ -1,0 +1,125 @@
+#include "ports/linux/HardwarePortErrors.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+
+namespace om6211 {
+namespace {
+
+constexpr std::string_view LoadModules =
+    "Load the parallel-port drivers with 'sudo modprobe parport_pc ppdev' (and check that the "
+    "port is enabled in the firmware set-up).";
+constexpr std::string_view JoinLpGroup =
+    "Add your user to the lp group ('sudo usermod -aG lp $USER', then log in again), or give "
+    "the device to your group with a udev rule.";
+constexpr std::string_view UnloadLp =
+    "Another driver holds the port, usually the printer driver lp: unload it with "
+    "'sudo rmmod lp' (and blacklist lp to keep it from loading at boot).";
+constexpr std::string_view UnloadLpOrNoPort =
+    "Another driver holds the port, usually the printer driver lp: unload it with "
+    "'sudo rmmod lp'. If lp is not loaded, no parallel port is behind this device (see "
+    "'dmesg | grep parport').";
+constexpr std::string_view NeedRawIo =
+    "Direct port access needs root or the CAP_SYS_RAWIO capability: run as root, or "
+    "'sudo setcap cap_sys_rawio+ep' on the program.";
+constexpr std::string_view PortOutOfRange =
+    "The kernel grants direct access only to ports it can map; give the port's base address "
+    "as it appears in /proc/ioports.";
+
+constexpr std::string_view NoGpioChip =
+    "List the chips with 'ls /dev/gpiochip*'; the kernel needs its GPIO character device "
+    "(Linux 5.10 or later). A chip can also be named by its label, e.g. pinctrl-bcm2711 on a "
+    "Raspberry Pi 4.";
+constexpr std::string_view JoinGpioGroup =
+    "Add your user to the gpio group ('sudo usermod -aG gpio $USER', then log in again), or give "
+    "the chip to your group with a udev rule.";
+constexpr std::string_view OldGpioKernel =
+    "The kernel lacks the GPIO character device's version 2 interface: Linux 5.10 or later "
+    "is needed.";
+constexpr std::string_view EnableSpi =
+    "Switch SPI on: on a Raspberry Pi add 'dtparam=spi=on' to /boot/firmware/config.txt (or use "
+    "raspi-config, Interface Options, SPI) and reboot; on other boards enable the board's SPI "
+    "overlay and load the spidev module ('sudo modprobe spidev').";
+constexpr std::string_view JoinSpiGroup =
+    "Add your user to the spi group ('sudo usermod -aG spi $USER', then log in again), or give "
+    "the device to your group with a udev rule.";
+constexpr std::string_view SpiModeRefused =
+    "The SPI controller refuses what the module needs (mode 3, 8 or 9 bits per word, the "
+    "clock): wire the module to another SPI controller, or use the gpio: back end.";
+
+struct Remedy {
+  DeviceKind device;
+  std::string_view call;
+  int error;
+  std::string_view problem;
+  std::string_view fix;
+};
+
+constexpr Remedy Remedies[] = {
+    {DeviceKind::ParallelPort, "open", ENOENT, "no such device", LoadModules},
+    {DeviceKind::ParallelPort, "open", ENODEV, "no such device", LoadModules},
+    {DeviceKind::ParallelPort, "open", ENXIO, "no such device", LoadModules},
+    {DeviceKind::ParallelPort, "open", EACCES, "permission denied", JoinLpGroup},
+    {DeviceKind::ParallelPort, "open", EPERM, "permission denied", JoinLpGroup},
+    {DeviceKind::ParallelPort, "open", EBUSY, "port busy", UnloadLp},
+    {DeviceKind::ParallelPort, "PPCLAIM", EBUSY, "port busy", UnloadLp},
+    {DeviceKind::ParallelPort, "PPCLAIM", ETIMEDOUT, "port busy", UnloadLp},
+    {DeviceKind::ParallelPort, "PPCLAIM", ENXIO, "port busy or missing", UnloadLpOrNoPort},
+    {DeviceKind::ParallelPort, "PPCLAIM", EACCES, "permission denied", JoinLpGroup},
+    {DeviceKind::ParallelPort, "ioperm", EPERM, "permission denied", NeedRawIo},
+    {DeviceKind::ParallelPort, "ioperm", EACCES, "permission denied", NeedRawIo},
+    {DeviceKind::ParallelPort, "ioperm", EINVAL, "port out of range", PortOutOfRange},
+    {DeviceKind::GpioChip, "open", ENOENT, "no such GPIO chip", NoGpioChip},
+    {DeviceKind::GpioChip, "open", ENODEV, "no such GPIO chip", NoGpioChip},
+    {DeviceKind::GpioChip, "open", ENXIO, "no such GPIO chip", NoGpioChip},
+    {DeviceKind::GpioChip, "open", EACCES, "permission denied", JoinGpioGroup},
+    {DeviceKind::GpioChip, "open", EPERM, "permission denied", JoinGpioGroup},
+    {DeviceKind::GpioChip, "GPIO_V2_GET_LINE_IOCTL", EACCES, "permission denied", JoinGpioGroup},
+    {DeviceKind::GpioChip, "GPIO_V2_GET_LINE_IOCTL", EPERM, "permission denied", JoinGpioGroup},
+    {DeviceKind::GpioChip, "GPIO_V2_GET_LINE_IOCTL", ENOTTY, "kernel too old", OldGpioKernel},
+    {DeviceKind::GpioChip, "GPIO_V2_GET_LINE_IOCTL", EINVAL, "kernel too old", OldGpioKernel},
+    {DeviceKind::SpiDevice, "open", ENOENT, "no such SPI device", EnableSpi},
+    {DeviceKind::SpiDevice, "open", ENODEV, "no such SPI device", EnableSpi},
+    {DeviceKind::SpiDevice, "open", ENXIO, "no such SPI device", EnableSpi},
+    {DeviceKind::SpiDevice, "open", EACCES, "permission denied", JoinSpiGroup},
+    {DeviceKind::SpiDevice, "open", EPERM, "permission denied", JoinSpiGroup},
+    {DeviceKind::SpiDevice, "SPI_IOC_WR_MODE", EINVAL, "mode 3 refused", SpiModeRefused},
+    {DeviceKind::SpiDevice, "SPI_IOC_WR_BITS_PER_WORD", EINVAL, "word size refused",
+     SpiModeRefused},
+    {DeviceKind::SpiDevice, "SPI_IOC_WR_MAX_SPEED_HZ", EINVAL, "clock refused", SpiModeRefused},
+};
+
+std::string describe(int error) {
+  return error == ETIMEDOUT ? "no claim within the wait" : std::strerror(error);
+}
+
+}  // namespace
+
+PortOpenError portOpenError(std::string_view target, std::string_view call, int error,
+                            DeviceKind device) {
+  std::string message(target);
+  const auto* remedy = std::find_if(std::begin(Remedies), std::end(Remedies), [&](const Remedy& r) {
+    return r.device == device && r.call == call && r.error == error;
+  });
+  message += ": ";
+  message += remedy != std::end(Remedies) ? remedy->problem : "cannot be opened";
+  message += " (" + std::string(call) + ": " + describe(error) + ")";
+  if (remedy != std::end(Remedies)) {
+    message += ". ";
+    message += remedy->fix;
+  }
+  return PortOpenError(message);
+}
+
+std::string portFailureMessage(std::string_view target, std::string_view call, int error) {
+  std::string message =
+      std::string(call) + " on " + std::string(target) + " failed: " + std::strerror(error);
+  if (error == EIO || error == ENXIO || error == ENODEV || error == EBADF) {
+    message += "; the device went away (unplugged, or its driver was unloaded)";
+  }
+  return message;
+}
+
+}  // namespace om6211

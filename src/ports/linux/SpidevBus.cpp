@@ -1,0 +1,188 @@
+#include "ports/linux/SpidevBus.h"
+
+#include <fcntl.h>
+#include <linux/spi/spidev.h>
+#include <sys/ioctl.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "ports/linux/HardwarePortErrors.h"
+
+namespace om6211 {
+namespace {
+
+constexpr int FrameBits = 9;
+constexpr std::size_t FramesPerGroup = 8;  // eight 9-bit frames fill nine bytes
+constexpr uint16_t AllOnes = 0x1FF;
+
+// Eight-bit bytes carrying `frames` back to back, most significant bit first.
+std::vector<uint8_t> packed(const std::vector<uint16_t>& frames) {
+  std::vector<uint8_t> bytes(frames.size() * FrameBits / 8);
+  std::size_t bit = 0;
+  for (uint16_t frame : frames) {
+    for (int i = FrameBits - 1; i >= 0; --i, ++bit) {
+      if ((frame >> i) & 1) bytes[bit / 8] |= static_cast<uint8_t>(0x80 >> (bit % 8));
+    }
+  }
+  return bytes;
+}
+
+// Nine-bit words as spidev takes them: the low bits of a 16-bit word in the machine's order.
+std::vector<uint8_t> wordsOf(const std::vector<uint16_t>& frames) {
+  std::vector<uint8_t> bytes(frames.size() * sizeof(uint16_t));
+  std::memcpy(bytes.data(), frames.data(), bytes.size());
+  return bytes;
+}
+
+}  // namespace
+
+SpidevBus::SpidevBus(const PortSelection& selection, SystemCalls& calls)
+    : HardwareBus(selection.device), calls_(&calls), speedHz_(selection.speedHz) {
+  fd_ = calls.open(selection.device.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd_ < 0) throw portOpenError(name(), "open", errno, DeviceKind::SpiDevice);
+  try {
+    auto configure = [&](unsigned long request, const char* call, void* value) {
+      if (calls.ioctl(fd_, request, value) != 0) {
+        throw portOpenError(name(), call, errno, DeviceKind::SpiDevice);
+      }
+    };
+    uint8_t mode = SPI_MODE_3;
+    configure(SPI_IOC_WR_MODE, "SPI_IOC_WR_MODE", &mode);
+    uint8_t bits = FrameBits;
+    if (calls.ioctl(fd_, SPI_IOC_WR_BITS_PER_WORD, &bits) != 0) {
+      bits = 8;
+      packed_ = true;
+      configure(SPI_IOC_WR_BITS_PER_WORD, "SPI_IOC_WR_BITS_PER_WORD", &bits);
+    }
+    uint32_t speed = speedHz_;
+    configure(SPI_IOC_WR_MAX_SPEED_HZ, "SPI_IOC_WR_MAX_SPEED_HZ", &speed);
+    openLines(selection, calls);
+  } catch (...) {
+    chips_.clear();
+    calls.close(fd_);
+    throw;
+  }
+  queue_.reserve(framesPerTransfer());
+}
+
+void SpidevBus::openLines(const PortSelection& selection, SystemCalls& calls) {
+  // Reset released and the backlight off, as the lines rest before the first frame.
+  struct Wanted {
+    const GpioLine* line;
+    bool high;
+    ControlLine* at;
+  };
+  std::optional<ControlLine> backlight;
+  std::vector<Wanted> wanted{{&*selection.reset, true, &reset_}};
+  if (selection.backlight) wanted.push_back({&*selection.backlight, false, &backlight.emplace()});
+  std::vector<bool> done(wanted.size());
+  for (std::size_t first = 0; first < wanted.size(); ++first) {
+    if (done[first]) continue;
+    std::vector<uint32_t> offsets;
+    uint64_t levels = 0;
+    for (std::size_t i = first; i < wanted.size(); ++i) {
+      if (done[i] || wanted[i].line->chip != wanted[first].line->chip) continue;
+      done[i] = true;
+      *wanted[i].at = {chips_.size(), uint64_t{1} << offsets.size(), wanted[i].line->offset};
+      if (wanted[i].high) levels |= uint64_t{1} << offsets.size();
+      offsets.push_back(wanted[i].line->offset);
+    }
+    chips_.push_back(std::make_unique<GpioLines>(wanted[first].line->chip, offsets, levels, calls));
+  }
+  backlight_ = backlight;
+}
+
+SpidevBus::~SpidevBus() {
+  chips_.clear();
+  calls_->close(fd_);
+}
+
+std::size_t SpidevBus::framesPerTransfer() const {
+  if (packed_) return TransferBytes / FrameBits * FramesPerGroup;
+  return TransferBytes / sizeof(uint16_t);
+}
+
+void SpidevBus::transfer(const std::vector<uint16_t>& frames) {
+  const std::vector<uint8_t> bytes = packed_ ? packed(frames) : wordsOf(frames);
+  spi_ioc_transfer message{};
+  message.tx_buf = reinterpret_cast<uintptr_t>(bytes.data());
+  message.len = static_cast<uint32_t>(bytes.size());
+  message.speed_hz = speedHz_;
+  message.bits_per_word = packed_ ? 8 : FrameBits;
+  if (calls_->ioctl(fd_, SPI_IOC_MESSAGE(1), &message) < 0) {
+    const int error = errno;
+    loseStep();  // some of the bits may have gone out
+    fail(portFailureMessage(name(), "SPI_IOC_MESSAGE", error));
+  }
+}
+
+void SpidevBus::sendFrame(bool isData, uint8_t value, int32_t) {
+  queue_.push_back(static_cast<uint16_t>((isData ? 0x100 : 0) | value));
+  if (queue_.size() == framesPerTransfer()) flush();
+}
+
+void SpidevBus::flush() {
+  if (queue_.empty()) return;
+  if (packed_) {
+    while (queue_.size() % FramesPerGroup != 0) queue_.push_back(FillerFrame);
+  }
+  std::vector<uint16_t> frames;
+  frames.swap(queue_);
+  queue_.reserve(framesPerTransfer());
+  transfer(frames);
+}
+
+void SpidevBus::setLevels(bool resetHigh, bool backlightHigh) {
+  std::vector<uint64_t> levels(chips_.size());
+  std::vector<uint64_t> masks(chips_.size());
+  auto place = [&](const ControlLine& line, bool high) {
+    masks[line.chip] |= line.bit;
+    if (high) levels[line.chip] |= line.bit;
+  };
+  place(reset_, resetHigh);
+  if (backlight_) place(*backlight_, backlightHigh);
+  for (std::size_t chip = 0; chip < chips_.size(); ++chip) {
+    GpioLines& lines = *chips_[chip];
+    const uint64_t changed = (levels[chip] ^ lines.levels()) & masks[chip];
+    if (const int error = lines.set(levels[chip], changed); error != 0) {
+      lines_.reset();
+      fail(portFailureMessage(lines.path(), "GPIO_V2_LINE_SET_VALUES_IOCTL", error));
+    }
+  }
+}
+
+void SpidevBus::setControlLines(ControlLines lines) {
+  if (lines_ == lines) return;
+  flush();  // the frames queued go out under the lines they were sent with
+  setLevels(lines.resetReleased, lines.backlightOn);
+  lines_ = lines;
+  // Holding the reset line low clears the controller's bit counter.
+  if (!lines.resetReleased) regainStep();
+}
+
+std::vector<LineCheck::Line> SpidevBus::lines() const {
+  auto where = [&](const ControlLine& line) {
+    return "line " + std::to_string(line.offset) + " of " + chips_[line.chip]->path();
+  };
+  std::vector<Line> lines{{Reset.signal, where(reset_), Reset.module}};
+  if (backlight_) lines.push_back({Backlight.signal, where(*backlight_), Backlight.module});
+  lines.push_back(
+      {"serial clock and data (SCLK, MOSI)", "the SPI controller of " + name(),
+       "the module's clock and serial data inputs. With the module held in reset they carry "
+       "bursts of ones: a meter reads roughly half the supply on the clock and nearly the "
+       "whole 3.3 V on the data line; an LED glows on both, dimmer on the clock",
+       true});
+  return lines;
+}
+
+void SpidevBus::drive(std::optional<std::size_t> index) {
+  lines_.reset();  // the control lines no longer rest as the driver left them
+  const std::size_t gpioLines = backlight_ ? 2 : 1;
+  setLevels(index == 0u, index == 1u && backlight_);
+  if (!index || *index < gpioLines) return;
+  // A burst of ones: the reset line is low, so the controller takes none of it.
+  transfer(std::vector<uint16_t>(framesPerTransfer(), AllOnes));
+}
+
+}  // namespace om6211

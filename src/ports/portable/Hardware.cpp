@@ -1,0 +1,13 @@
+#include "ports/portable/Hardware.h"
+
+#include "seams/PortIo.h"
+
+namespace om6211 {
+
+void Hardware::fail(std::string message) {
+  ++failureCount_;
+  lastFailure_ = std::move(message);
+  throw PortFailure(lastFailure_);
+}
+
+}  // namespace om6211

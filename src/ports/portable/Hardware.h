@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "seams/LineCheck.h"
+
+namespace om6211 {
+
+// A real device held from opening until destruction, with the failures of its I/O: each one
+// is counted and its message kept, so that a caller can tell a failure the driver absorbed.
+class Hardware {
+ public:
+  Hardware(const Hardware&) = delete;
+  Hardware& operator=(const Hardware&) = delete;
+  // Releases the device.
+  virtual ~Hardware() = default;
+
+  // "/dev/parport0", "direct:378", "/dev/gpiochip0", "/dev/spidev0.0".
+  const std::string& name() const { return name_; }
+  uint64_t failureCount() const { return failureCount_; }
+  // The message of the latest failure; empty while there has been none.
+  const std::string& lastFailure() const { return lastFailure_; }
+
+  // The lines a person can step through one at a time on a board wiring; none where the
+  // parallel-port registers are the way to the lines.
+  virtual LineCheck* lineCheck() { return nullptr; }
+
+ protected:
+  explicit Hardware(std::string name) : name_(std::move(name)) {}
+
+  // Records the failure and raises it as PortFailure.
+  [[noreturn]] void fail(std::string message);
+
+ private:
+  std::string name_;
+  uint64_t failureCount_ = 0;
+  std::string lastFailure_;
+};
+
+}  // namespace om6211
