@@ -1,7 +1,7 @@
 #include "host/OpenedHardware.h"
 
-#include "ports/linux/DirectPort.h"
 #include "ports/ftdi/FtdiConnection.h"
+#include "ports/linux/DirectPort.h"
 #include "ports/linux/GpioPort.h"
 #include "ports/linux/HardwarePortErrors.h"
 #include "ports/linux/PpdevPort.h"
@@ -10,14 +10,14 @@
 namespace om6211 {
 
 OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase,
-                            const HardwareCalls& calls) {
+                            const HardwareCalls& calls, std::chrono::milliseconds claimWait) {
   SystemCalls& system = *calls.system;
   switch (selection.kind) {
     case PortSelection::Kind::Direct:
       return {.port = std::make_unique<DirectPort>(static_cast<uint16_t>(selection.base), portBase,
                                                    system)};
     case PortSelection::Kind::Ppdev:
-      return {.port = std::make_unique<PpdevPort>(selection.device, portBase, system)};
+      return {.port = std::make_unique<PpdevPort>(selection.device, portBase, system, claimWait)};
     case PortSelection::Kind::Gpio:
       return {.port = std::make_unique<GpioPort>(selection, portBase, system)};
     case PortSelection::Kind::Spi:

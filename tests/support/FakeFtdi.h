@@ -16,7 +16,9 @@ namespace om6211::testing {
 // An FTDI adapter behind the libftdi seam, with one device plugged in. It logs every call
 // ("ftdi_usb_open_string d:1/7", "ftdi_set_bitmode 3b 04", "ftdi_write_data 600"), hands
 // every buffer that reached the chip and every mode change to `onBytes` and `onMode`, counts
-// USB transfers as libftdi would make them, and fails any call on request.
+// USB transfers as libftdi would make them, and fails any call on request. The adapter can be
+// unplugged: every call fails as with libusb's "no device", and opening finds none; plugged in
+// again it is a new device, on which what was opened before stays dead.
 class FakeFtdi final : public FtdiCalls {
  public:
   // Fails the `occurrence`-th call (1 = the first) of the libftdi call `name` with `code` and
@@ -30,6 +32,14 @@ class FakeFtdi final : public FtdiCalls {
     const auto found = counts_.find(name);
     return found == counts_.end() ? 0 : found->second;
   }
+
+  void unplug() { plugged_ = false; }
+  void replug() {
+    plugged_ = true;
+    ++generation_;
+    if (onReplug) onReplug();
+  }
+  std::function<void()> onReplug;  // the module the adapter powers starts afresh
 
   std::vector<FtdiDeviceInfo> devices{
       {0x0403, 0x6014, 1, 7, true, "FTDI", "Single RS232-HS", "FT7ABC"}};
@@ -47,12 +57,20 @@ class FakeFtdi final : public FtdiCalls {
 
   int usbFindAll(std::vector<FtdiDeviceInfo>& found) override {
     if (const int result = call("ftdi_usb_find_all"); result < 0) return result;
-    found = devices;
-    return static_cast<int>(devices.size());
+    found = plugged_ ? devices : std::vector<FtdiDeviceInfo>{};
+    return static_cast<int>(found.size());
   }
   int usbOpenString(const std::string& description) override {
+    if (!plugged_) {
+      log.push_back("ftdi_usb_open_string " + description + " -> -3");
+      error_ = "device not found";
+      return -3;
+    }
     const int result = call("ftdi_usb_open_string", description);
-    if (result == 0) ++openDevices;
+    if (result == 0) {
+      ++openDevices;
+      openedIn_ = generation_;
+    }
     return result;
   }
   FtdiChip chipType() const override { return chip; }
@@ -106,6 +124,15 @@ class FakeFtdi final : public FtdiCalls {
     const std::string counted = writing ? "write" : name;
     const int occurrence = ++counts_[counted];
     std::string entry = argument.empty() ? name : name + " " + argument;
+    const bool opening =
+        name == "ftdi_usb_open_string" || name == "ftdi_usb_find_all" || name == "ftdi_usb_close";
+    if (!opening && (!plugged_ || openedIn_ != generation_)) {
+      ++failed;
+      log.push_back(entry + " -> no device");
+      error_ = writing ? "usb bulk write failed" : "USB device unavailable";
+      if (delivered != nullptr) *delivered = 0;
+      return writing ? -1 : -4;
+    }
     const auto found = failures_.find({counted, occurrence});
     if (found == failures_.end()) {
       log.push_back(entry);
@@ -127,6 +154,9 @@ class FakeFtdi final : public FtdiCalls {
     return result < 0 ? result : size;
   }
 
+  bool plugged_ = true;
+  int generation_ = 0;  // how often the adapter was plugged in again
+  int openedIn_ = 0;
   std::map<std::string, int> counts_;
   std::map<std::pair<std::string, int>, Failure> failures_;
   std::string error_;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "panel/VirtualPanel.h"
-#include "ports/ftdi/FtdiPins.h"
 #include "ports/ftdi/FtdiCalls.h"
+#include "ports/ftdi/FtdiPins.h"
 
 namespace om6211::testing {
 
@@ -25,6 +25,14 @@ class FtdiPinDecoder {
     mode_ = mode;
     argumentsNeeded_ = 0;
     dataBytesLeft_ = 0;
+    // The bit-bang mode drives its outputs low until the first byte.
+    if (mode == FtdiBitmode::SynchronousBitbang) applyPins(0x00);
+  }
+  // The module powered afresh (the adapter that powers it plugged in again): blank, display
+  // off, out of step, its lines undriven until a mode is set.
+  void powerCycle() {
+    panel_->controller().reset();
+    setMode(0, FtdiBitmode::Reset);
   }
   void take(std::span<const uint8_t> bytes) {
     for (uint8_t byte : bytes) {

@@ -17,7 +17,11 @@ FtdiBitbangPort::FtdiBitbangPort(std::unique_ptr<FtdiDevice> device, const FtdiP
   if (auto failure = device_->enterMode(FtdiBitmode::SynchronousBitbang, pins_.outputs())) {
     device_->refuseOpening(*failure);
   }
+  // The bit mode starts every line low: reset asserted, the clock low.
   queued_.reserve(device_->chunkSize());
+  for (const FtdiLevels& step : CleanStartSteps) queued_.push_back(pins_.byteFor(step));
+  if (auto failure = device_->send(queued_)) device_->refuseOpening(*failure);
+  queued_.clear();
 }
 
 void FtdiBitbangPort::queue() {
@@ -68,7 +72,9 @@ void FtdiBitbangPort::flush() {
     // The lost transfer may have stopped with the clock low: raising it with the next data
     // register write would clock a stray bit in. It stays low until the next bit raises it.
     levels_.clock = false;
-    fail(ftdiFailureMessage(name(), failure->call, failure->message));
+    // libftdi does not tell a vanished adapter from one that stopped answering: either is
+    // reopened.
+    fail(ftdiFailureMessage(name(), failure->call, failure->message), true);
   }
 }
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "seams/PortIo.h"
 #include "ports/ftdi/FtdiErrors.h"
 #include "ports/ftdi/FtdiWiring.h"
+#include "seams/PortIo.h"
 
 namespace om6211 {
 namespace {
@@ -32,7 +32,12 @@ FtdiMpsseBus::FtdiMpsseBus(std::unique_ptr<FtdiDevice> device, const FtdiPins& p
   if (auto failure = device_->enterMode(FtdiBitmode::Mpsse, pins_.outputs())) {
     device_->refuseOpening(*failure);
   }
-  queueSetup();
+  queueClock();
+  // The lines were inputs until now: they go to rest without a clock edge outside reset.
+  for (const FtdiLevels& step : CleanStartSteps) {
+    levels_ = step;
+    queueLines();
+  }
   const auto failure = device_->send(commands_);
   commands_.clear();
   if (failure) device_->refuseOpening(*failure);
@@ -42,13 +47,12 @@ uint32_t FtdiMpsseBus::clockHz() const {
   return traitsOf(device_->chip()).mpsseClockHz / ((1u + divisor_) * 2u);
 }
 
-void FtdiMpsseBus::queueSetup() {
+void FtdiMpsseBus::queueClock() {
   if (traitsOf(device_->chip()).mpsseClockHz == 60'000'000) {
     commands_.insert(commands_.end(), {DivideBy5Off, AdaptiveClockOff, ThreePhaseOff});
   }
   commands_.insert(commands_.end(), {LoopbackOff, SetDivisor, static_cast<uint8_t>(divisor_),
                                      static_cast<uint8_t>(divisor_ >> 8)});
-  queueLines();
 }
 
 void FtdiMpsseBus::queueLines() {
@@ -60,7 +64,8 @@ void FtdiMpsseBus::prepare() {
   if (!modeLost_) return;
   if (auto failure = device_->enterMode(FtdiBitmode::Mpsse, pins_.outputs())) fail(*failure);
   modeLost_ = false;
-  queueSetup();
+  queueClock();
+  queueLines();
 }
 
 void FtdiMpsseBus::setControlLines(ControlLines lines) {
@@ -124,7 +129,9 @@ void FtdiMpsseBus::fail(const FtdiFailure& failure) {
   bitCount_ = 0;
   modeLost_ = true;
   loseStep();
-  Hardware::fail(ftdiFailureMessage(name(), failure.call, failure.message));
+  // libftdi does not tell a vanished adapter from one that stopped answering: either is
+  // reopened.
+  Hardware::fail(ftdiFailureMessage(name(), failure.call, failure.message), true);
 }
 
 std::vector<LineCheck::Line> FtdiMpsseBus::lines() const {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ports/ftdi/FtdiPins.h"
 #include "ports/ftdi/FtdiDevice.h"
+#include "ports/ftdi/FtdiPins.h"
 #include "ports/portable/HardwareBus.h"
 #include "seams/LineCheck.h"
 
@@ -53,7 +53,8 @@ class FtdiMpsseBus final : public HardwareBus, public LineCheck {
  private:
   // Readies the buffer for more commands: after a failure, MPSSE mode afresh and the set-up.
   void prepare();
-  void queueSetup();
+  // The clock divisor and modes, not the lines.
+  void queueClock();
   void queueLines();
   void endBitRun();
   void sendIfFull();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace om6211 {
@@ -13,6 +14,15 @@ struct FtdiLevels {
   bool chipSelected = true;  // the chip-select input is active low, held selected
 
   friend bool operator==(const FtdiLevels&, const FtdiLevels&) = default;
+};
+
+// The steps that bring the lines from any levels to rest without a clock edge the controller
+// could take: reset asserted with the clock low, then the clock raised under reset, then reset
+// released; the clock never rises in the step that changes data or reset.
+constexpr std::array<FtdiLevels, 3> CleanStartSteps{
+    FtdiLevels{.clock = false, .data = true, .resetReleased = false},
+    FtdiLevels{.clock = true, .data = true, .resetReleased = false},
+    FtdiLevels{},
 };
 
 // Which of an FTDI adapter's eight ADBUS lines (0-7; D0-D7 on an FT232R) carries each of the

@@ -10,6 +10,8 @@ constexpr uint8_t DataControlBit = 0x01;   // pin 1, inverted
 constexpr uint8_t ClockControlBit = 0x02;  // pin 14, inverted
 constexpr uint8_t ResetDataBit = 0x02;     // pin 3
 constexpr uint8_t BacklightDataBits = 0xF0;
+// The data register as the lines rest between frames: reset released, chip select low.
+constexpr uint8_t RestingData = 0x0E;
 
 // In the order of the signals' offsets.
 constexpr LineCheck::Signal SignalNames[] = {LineCheck::Data, LineCheck::Clock, LineCheck::Reset,
@@ -47,7 +49,18 @@ GpioPort::GpioPort(const PortSelection& selection, uint32_t portBase, SystemCall
     : HardwarePort(selection.device, portBase),
       offsets_(offsetsOf(selection)),
       bits_(bitsOf(offsets_)),
-      lines_(selection.device, requested(offsets_), levelsOfRegisters(), calls) {}
+      lines_(selection.device, requested(offsets_), levelsOfRegisters(), calls) {
+  // Requested with reset asserted and the clock low; the clock rises under reset, then reset is
+  // released: no step both raises the clock and changes data or reset.
+  for (const int data : {RestingData & ~ResetDataBit, int{RestingData}}) {
+    data_ = static_cast<uint8_t>(data);
+    control_ = 0x00;
+    const uint64_t levels = levelsOfRegisters();
+    if (const int error = lines_.set(levels, levels ^ lines_.levels()); error != 0) {
+      throw portOpenError(name(), "GPIO_V2_LINE_SET_VALUES_IOCTL", error, DeviceKind::GpioChip);
+    }
+  }
+}
 
 uint64_t GpioPort::levelsOfRegisters() const {
   uint64_t levels = 0;
@@ -60,7 +73,7 @@ uint64_t GpioPort::levelsOfRegisters() const {
 
 void GpioPort::setLevels(uint64_t levels, uint64_t mask, const char* call) {
   if (const int error = lines_.set(levels, mask); error != 0) {
-    fail(portFailureMessage(name(), call, error));
+    fail(portFailureMessage(name(), call, error), meansDeviceLost(error));
   }
 }
 
@@ -88,7 +101,8 @@ void GpioPort::write(uint32_t port, uint8_t value) {
 uint8_t GpioPort::read(uint32_t port) {
   if (port != DelayPort && port != portBase() + 1) refuse("read of", port);
   if (const int error = lines_.read(); error != 0) {
-    fail(portFailureMessage(name(), "GPIO_V2_LINE_GET_VALUES_IOCTL", error));
+    fail(portFailureMessage(name(), "GPIO_V2_LINE_GET_VALUES_IOCTL", error),
+         meansDeviceLost(error));
   }
   return 0x7F;  // the status register of a port with nothing on its status pins
 }

@@ -40,9 +40,10 @@ class GpioPort final : public HardwarePort, public LineCheck {
 
   std::array<std::optional<uint32_t>, SignalCount> offsets_;
   std::array<uint64_t, SignalCount> bits_{};  // each signal's bit in the request, 0 if absent
-  // The registers as last written; they start as the lines rest between frames.
-  uint8_t data_ = 0x0E;
-  uint8_t control_ = 0x00;
+  // The registers as last written; the lines are requested with reset asserted and the clock
+  // low, and opening brings them to rest between frames.
+  uint8_t data_ = 0x0C;
+  uint8_t control_ = 0x02;
   GpioLines lines_;
 };
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "ports/linux/HardwarePortErrors.h"
+#include "ports/linux/OwnerLock.h"
 
 namespace om6211 {
 namespace {
@@ -42,6 +43,9 @@ SpidevBus::SpidevBus(const PortSelection& selection, SystemCalls& calls)
   fd_ = calls.open(selection.device.c_str(), O_RDWR | O_CLOEXEC);
   if (fd_ < 0) throw portOpenError(name(), "open", errno, DeviceKind::SpiDevice);
   try {
+    lockOwnership(calls, fd_, name());
+    // Reset is held asserted while the controller sets its clock to idle, then released.
+    openLines(selection, calls);
     auto configure = [&](unsigned long request, const char* call, void* value) {
       if (calls.ioctl(fd_, request, value) != 0) {
         throw portOpenError(name(), call, errno, DeviceKind::SpiDevice);
@@ -57,7 +61,11 @@ SpidevBus::SpidevBus(const PortSelection& selection, SystemCalls& calls)
     }
     uint32_t speed = speedHz_;
     configure(SPI_IOC_WR_MAX_SPEED_HZ, "SPI_IOC_WR_MAX_SPEED_HZ", &speed);
-    openLines(selection, calls);
+    GpioLines& resetLines = *chips_[reset_.chip];
+    if (const int error = resetLines.set(reset_.bit, reset_.bit); error != 0) {
+      throw portOpenError(resetLines.path(), "GPIO_V2_LINE_SET_VALUES_IOCTL", error,
+                          DeviceKind::GpioChip);
+    }
   } catch (...) {
     chips_.clear();
     calls.close(fd_);
@@ -67,14 +75,14 @@ SpidevBus::SpidevBus(const PortSelection& selection, SystemCalls& calls)
 }
 
 void SpidevBus::openLines(const PortSelection& selection, SystemCalls& calls) {
-  // Reset released and the backlight off, as the lines rest before the first frame.
+  // Reset asserted and the backlight off.
   struct Wanted {
     const GpioLine* line;
     bool high;
     ControlLine* at;
   };
   std::optional<ControlLine> backlight;
-  std::vector<Wanted> wanted{{&*selection.reset, true, &reset_}};
+  std::vector<Wanted> wanted{{&*selection.reset, false, &reset_}};
   if (selection.backlight) wanted.push_back({&*selection.backlight, false, &backlight.emplace()});
   std::vector<bool> done(wanted.size());
   for (std::size_t first = 0; first < wanted.size(); ++first) {
@@ -113,7 +121,7 @@ void SpidevBus::transfer(const std::vector<uint16_t>& frames) {
   if (calls_->ioctl(fd_, SPI_IOC_MESSAGE(1), &message) < 0) {
     const int error = errno;
     loseStep();  // some of the bits may have gone out
-    fail(portFailureMessage(name(), "SPI_IOC_MESSAGE", error));
+    fail(portFailureMessage(name(), "SPI_IOC_MESSAGE", error), meansDeviceLost(error));
   }
 }
 
@@ -147,7 +155,8 @@ void SpidevBus::setLevels(bool resetHigh, bool backlightHigh) {
     const uint64_t changed = (levels[chip] ^ lines.levels()) & masks[chip];
     if (const int error = lines.set(levels[chip], changed); error != 0) {
       lines_.reset();
-      fail(portFailureMessage(lines.path(), "GPIO_V2_LINE_SET_VALUES_IOCTL", error));
+      fail(portFailureMessage(lines.path(), "GPIO_V2_LINE_SET_VALUES_IOCTL", error),
+           meansDeviceLost(error));
     }
   }
 }

@@ -4,8 +4,9 @@
 
 namespace om6211 {
 
-void Hardware::fail(std::string message) {
+void Hardware::fail(std::string message, bool deviceLost) {
   ++failureCount_;
+  deviceLost_ = deviceLost;
   lastFailure_ = std::move(message);
   throw PortFailure(lastFailure_);
 }

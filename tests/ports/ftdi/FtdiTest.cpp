@@ -221,13 +221,14 @@ TEST(FtdiRunning, AnAdapterThatWentAwayFailsTheCallNamingIt) {
 TEST(FtdiRunning, BitbangRefusesAddressesItDoesNotCarry) {
   Rig rig(Mode::Bitbang);
   FtdiBitbangPort& port = *rig.connection.port;
+  const uint64_t opening = rig.fake.bytes;
   EXPECT_THROW(port.write(0x379, 0), PortFailure);
   EXPECT_THROW(port.read(0x379), PortFailure);
   EXPECT_EQ(port.lastFailure(),
             "read of port 379 on ftdi:d:1/7 refused: it carries only writes to the data register "
             "378 and the control register 37a, and reads of the delay port 220");
   port.flush();
-  EXPECT_EQ(rig.fake.bytes, 0u);
+  EXPECT_EQ(rig.fake.bytes, opening);
 }
 
 // A transfer cut short anywhere leaves the pins where it stopped; the lines written next, a
@@ -356,6 +357,7 @@ TEST(FtdiSessions, PutOnTheGlassWhatTheDriverPutsOnAVirtualPanelDespiteUsbFailur
         };
         Rig reference;
         Rig ftdi(mode);
+        ASSERT_EQ(ftdi.panel.pendingBits(), 0) << "a clock edge outside reset at opening";
         bool failedYet = false;
         bool healDue = false;
         std::vector<HostCalls::Call> calls{host.configure(), {[](Driver& d) { d.Init(); }}};
@@ -387,6 +389,9 @@ TEST(FtdiSessions, PutOnTheGlassWhatTheDriverPutsOnAVirtualPanelDespiteUsbFailur
             }
             if (!failedYet && mode == Mode::Bitbang) {
               ASSERT_EQ(ftdi.fake.bytes - bytes, reference.panel.operationCount() - operations);
+            }
+            if (!failedYet) {
+              ASSERT_EQ(ftdi.panel.pendingBits(), 0) << "a stray clock edge";
             }
             if (!failedYet && mode == Mode::Mpsse) {
               ASSERT_EQ(ftdi.panel.frameCount() - ftdiFrames,

@@ -5,8 +5,8 @@
 #include <functional>
 #include <random>
 
-#include "ports/linux/GpioPort.h"
 #include "host/OpenedHardware.h"
+#include "ports/linux/GpioPort.h"
 #include "support/FakeBoard.h"
 
 namespace om6211::testing {
@@ -36,6 +36,8 @@ TEST(BoardSelection, ReadsLinesAndClock) {
   EXPECT_EQ(spi.backlight, (GpioLine{"pinctrl-rp1", 18}));
   EXPECT_EQ(spi.speedHz, 1000u);
   EXPECT_EQ(parsePortSelection("spi:/dev/spidev0.0:res=gpiochip0/25").speedHz, 4'000'000u);
+  EXPECT_EQ(parsePortSelection("spi:/dev/spidev0.0:res=gpiochip0/25,hz=4000000").speedHz,
+            4'000'000u);
   const PortSelection ftdi = parsePortSelection("ftdi:i:0x0403:0x6001:mode=bitbang");
   EXPECT_EQ(ftdi.description(), "the FTDI adapter i:0x0403:0x6001");
   EXPECT_EQ(ftdi.ftdi.mode, FtdiSelection::Mode::Bitbang);
@@ -68,6 +70,9 @@ TEST(BoardBackEnds, OpeningFailuresNameTheFixAndLeaveNothingOpen) {
        [](FakeBoard& b) { b.chips[0].heldBy[25] = "spi0 CS0"; },
        {"line 25 is in use by 'spi0 CS0'"}},
       {"gpio:gpiochip0:clk=60,din=10,res=25", none, {"has lines 0 to 57", "no line 60"}},
+      {"gpio:gpiochip0:clk=54,din=10,res=25",
+       [](FakeBoard& b) { b.chips[0].lines = 54; },
+       {"has lines 0 to 53", "no line 54"}},
       {"gpio:pinctrl-rp1:clk=11,din=10,res=25", none, {"no GPIO chip has this name", "bcm2711"}},
       {gpio, [](FakeBoard& b) { b.failCall("GPIO_V2_GET_LINE_IOCTL", ENOTTY); }, {"Linux 5.10"}},
       {"gpio:gpiochip0:clk=11,din=11,res=25", none, {"line 11 of /dev/gpiochip0 is named twice"}},
@@ -80,6 +85,12 @@ TEST(BoardBackEnds, OpeningFailuresNameTheFixAndLeaveNothingOpen) {
       {"spi:/dev/spidev0.0:res=gpiochip0/25,hz=4000001", none, {"above the controller's 4 MHz"}},
       {"spi:/dev/spidev0.0:res=gpiochip0/25,light=/dev/gpiochip0/25", none, {"named twice"}},
       {"spi:/dev/spidev0.0:res=25", none, {"res takes CHIP/N"}},
+      {"spi:/dev/spidev0.0:res=/25", none, {"res takes CHIP/N"}},
+      {spi,
+       [](FakeBoard& b) {
+         b.lockedBy["/dev/spidev0.0"] = {1234, "LCDd"};
+       },
+       {"/dev/spidev0.0 is in use by process 1234 (LCDd)"}},
   };
   for (const Case& c : cases) {
     FakeBoard board;
@@ -98,13 +109,15 @@ TEST(BoardBackEnds, DeviceGoneMidRunIsReported) {
   const struct {
     const char* selection;
     const char* call;
-  } cases[] = {{"gpio:gpiochip0:clk=11,din=10,res=25", "GPIO_V2_LINE_SET_VALUES_IOCTL"},
-               {"spi:/dev/spidev0.0:res=gpiochip0/25", "SPI_IOC_MESSAGE"}};
+    const char* unplugged;
+  } cases[] = {
+      {"gpio:gpiochip0:clk=11,din=10,res=25", "GPIO_V2_LINE_SET_VALUES_IOCTL", "/dev/gpiochip0"},
+      {"spi:/dev/spidev0.0:res=gpiochip0/25", "SPI_IOC_MESSAGE", "/dev/spidev0.0"}};
   for (const auto& c : cases) {
     FakeBoard board;
-    board.failCall(c.call, ENODEV);
     {
       OpenedHardware hardware = openHardware(parsePortSelection(c.selection), 0x378, board);
+      board.unplug(c.unplugged);
       try {
         if (hardware.port) hardware.port->write(0x37A, 3);
         if (hardware.bus) {
@@ -118,6 +131,7 @@ TEST(BoardBackEnds, DeviceGoneMidRunIsReported) {
         EXPECT_NE(std::string(failure.what()).find("went away"), std::string::npos);
       }
       EXPECT_EQ(hardware.get()->failureCount(), 1u);
+      EXPECT_TRUE(hardware.get()->deviceLost());
     }
     EXPECT_TRUE(board.openFds().empty());
     EXPECT_EQ(board.consumers, std::vector<std::string>{"om6211"});
