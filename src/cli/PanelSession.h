@@ -6,19 +6,20 @@
 #include <optional>
 #include <string>
 
-#include "host/TeePort.h"
-#include "link/ParallelPortBus.h"
-#include "panel/VirtualPanel.h"
-#include "ports/portable/IniFileLookup.h"
 #include "host/InjectedPortFault.h"
+#include "host/OpenedHardware.h"
 #include "host/PortSelection.h"
-#include "ports/portable/ProcessHostFolder.h"
+#include "host/Reconnector.h"
 #include "host/TeeBus.h"
-#include "ports/portable/ThreadSleepPauses.h"
+#include "host/TeePort.h"
 #include "host/TraceWriter.h"
 #include "host/TracedPauses.h"
 #include "host/TracingPort.h"
-#include "host/OpenedHardware.h"
+#include "link/ParallelPortBus.h"
+#include "panel/VirtualPanel.h"
+#include "ports/portable/IniFileLookup.h"
+#include "ports/portable/ProcessHostFolder.h"
+#include "ports/portable/ThreadSleepPauses.h"
 
 namespace om6211::cli {
 
@@ -28,6 +29,9 @@ struct SessionSettings {
   std::optional<std::string> hostDir;
   // The virtual panel's port operation to fail once (OM6211_FAIL_PORT_OPERATION).
   std::optional<uint64_t> failPortOperation;
+  // Real hardware that goes away is reopened once a second and the run goes on (--retry);
+  // without it, the run stops.
+  bool retry = false;
 };
 
 // The platform of one run of the tool: the virtual panel as the port, or real hardware with
@@ -51,14 +55,21 @@ class PanelSession {
   // virtual panel's.
   PortIo& port() { return *port_; }
   uint32_t portBase() const { return portBase_; }
-  // The real hardware, if the session has some.
-  Hardware* hardware() const { return hardware_.get(); }
+  // The real hardware, if the session has some (and, with retry, while it is not away).
+  Hardware* hardware() const { return reconnector_ ? reconnector_->hardware() : hardware_.get(); }
+  // With retry: the device that is reopened when it goes away.
+  const Reconnector* reconnector() const { return reconnector_ ? &*reconnector_ : nullptr; }
+  // Calls that failed while the device was away or going, reported by its own lines.
+  uint64_t quietFailures() const { return quietFailures_; }
+  void noteQuietFailure() { ++quietFailures_; }
 
   // Writes out the trace; the problem, if the trace file could not be written or the real port
   // failed during the run.
   std::optional<std::string> finish();
 
  private:
+  PortIo* hardwarePort() { return reconnector_ ? reconnector_->port() : hardware_.port.get(); }
+
   class GivenHostFolder final : public HostFolder {
    public:
     explicit GivenHostFolder(std::string folder) : folder_(std::move(folder)) {}
@@ -72,6 +83,8 @@ class PanelSession {
   panel::VirtualPanel panel_;
   // Opened first: whatever fails later in construction releases it again.
   OpenedHardware hardware_;
+  std::optional<Reconnector> reconnector_;  // with retry, it holds the hardware instead
+  uint64_t quietFailures_ = 0;
   std::FILE* traceFile_ = nullptr;
   std::unique_ptr<TraceWriter> trace_;
   std::unique_ptr<TeePort> teePort_;
@@ -89,8 +102,9 @@ class PanelSession {
 
 // Around every driver call of the tool (see failureOf). Before it: raises RunStopped when a
 // signal asked the run to stop (exit status 128 + signal) or the session's real port has
-// failed (exit status 2). After it: the message of the call's failure, the one the driver
-// kept or a port failure it absorbed; empty when the call went through.
+// failed (exit status 2; with retry the run goes on). After it: the message of the call's
+// failure, the one the driver kept or a port failure it absorbed; empty when the call went
+// through, or when the failure is the device's going away, which its own lines report.
 void beforeDriverCall();
 std::string afterDriverCall();
 

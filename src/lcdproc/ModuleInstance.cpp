@@ -25,10 +25,19 @@ std::FILE* openForWriting(const std::string& path, const char* what) {
   return file;
 }
 
+// The device of the driver call in progress, whose lines say when it goes away and is back.
+thread_local const Reconnector* calling = nullptr;
+
 // A frame the port failed to take is dropped (the next flush sends the picture again, after
-// bringing the controller back into step); LCDd's log says why.
+// bringing the controller back into step); LCDd's log says why, once for a device that went
+// away rather than at every flush.
 void reportFailure(const char* message) noexcept {
+  if (calling != nullptr && calling->told(message)) return;
   std::fprintf(stderr, "om6211: %s\n", message);
+}
+
+void reportLine(const std::string& line) {
+  std::fprintf(stderr, "om6211: %s\n", line.c_str());
 }
 
 }  // namespace
@@ -60,16 +69,19 @@ ModuleInstance::ModuleInstance(const ModuleConfig& config)
   }
   const uint32_t driverBase = config.port.base;
   // Raises PortOpenError, whose message names the fix, when the port cannot be had.
-  hardware_ = openHardware(config.port, driverBase);
-  port_ = hardware_.port ? static_cast<PortIo*>(hardware_.port.get()) : &panel_.emplace(driverBase);
-  if (const auto failing =
-          hardware_.get() != nullptr ? std::nullopt : InjectedPortFault::fromEnvironment()) {
+  if (OpenedHardware opened = openHardware(config.port, driverBase); opened.get() != nullptr) {
+    hardware_.emplace(
+        std::move(opened),
+        [port = config.port, driverBase] { return reopenHardware(port, driverBase); }, reportLine);
+  }
+  port_ = hardware_ && hardware_->port() ? hardware_->port() : &panel_.emplace(driverBase);
+  if (const auto failing = hardware_ ? std::nullopt : InjectedPortFault::fromEnvironment()) {
     port_ = &injectedFault_.emplace(*port_, *failing);
   }
   if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
-  if (hardware_.bus) {
+  if (hardware_ && hardware_->bus()) {
     panelBus_.bind(*port_, driverBase);
-    bus_ = &teeBus_.emplace(*hardware_.bus, panelBus_);
+    bus_ = &teeBus_.emplace(*hardware_->bus(), panelBus_);
   }
   // No settings file: it would choose the font of the driver's own text output, and the module
   // composes whole pictures with the composer's font instead.
@@ -92,11 +104,24 @@ ModuleInstance::ModuleInstance(const ModuleConfig& config)
 
 ModuleInstance::~ModuleInstance() {
   try {
-    driver_.CleanUp();
+    quietly([&] { driver_.CleanUp(); });
   } catch (...) {
     // The display is left as it is; the port is released all the same.
   }
   writeTrace();
+}
+
+template <typename Call>
+void ModuleInstance::quietly(Call&& call) {
+  calling = hardware_ ? &*hardware_ : nullptr;
+  struct Done {
+    ~Done() { calling = nullptr; }
+  } done;
+  try {
+    call();
+  } catch (const PortFailure& failure) {
+    if (calling == nullptr || !calling->told(failure.what())) throw;
+  }
 }
 
 void ModuleInstance::writeTrace() {
@@ -106,7 +131,7 @@ void ModuleInstance::writeTrace() {
 }
 
 void ModuleInstance::flush() {
-  driver_.showFrame(composer_.picture());
+  quietly([&] { driver_.showFrame(composer_.picture()); });
   writeTrace();
   if (!pngFile_ || !panel_) return;
   const panel::Glass glass = panel_->glass();
@@ -129,13 +154,13 @@ void ModuleInstance::flush() {
 void ModuleInstance::backlight(bool on) {
   if (on == backlight_) return;
   backlight_ = on;
-  driver_.setBacklight(on);
+  quietly([&] { driver_.setBacklight(on); });
   writeTrace();
 }
 
 void ModuleInstance::setContrast(int promille) {
   const uint8_t value = contrastValueOfPromille(promille);
-  driver_.setContrast(value);
+  quietly([&] { driver_.setContrast(value); });
   contrastPromille_ = promilleOfContrastValue(value);
   writeTrace();
 }

@@ -7,19 +7,20 @@
 #include <string>
 
 #include "driver/Driver.h"
+#include "host/InjectedPortFault.h"
+#include "host/OpenedHardware.h"
+#include "host/Reconnector.h"
+#include "host/TeeBus.h"
+#include "host/TraceWriter.h"
+#include "host/TracedPauses.h"
+#include "host/TracingPort.h"
 #include "lcdproc/ModuleConfig.h"
 #include "lcdproc/PictureComposer.h"
 #include "link/ParallelPortBus.h"
 #include "panel/VirtualPanel.h"
-#include "host/InjectedPortFault.h"
 #include "ports/portable/NoHostFolder.h"
 #include "ports/portable/NoSettings.h"
-#include "host/TeeBus.h"
 #include "ports/portable/ThreadSleepPauses.h"
-#include "host/TraceWriter.h"
-#include "host/TracedPauses.h"
-#include "host/TracingPort.h"
-#include "host/OpenedHardware.h"
 
 namespace om6211::lcdd {
 
@@ -53,13 +54,18 @@ class ModuleInstance {
   using File = std::unique_ptr<std::FILE, FileCloser>;
 
   void writeTrace();
+  // Runs a driver call; the failures it reports or raises that the device's own lines have told
+  // already are not repeated.
+  template <typename Call>
+  void quietly(Call&& call);
 
   ModuleConfig config_;
   File traceFile_;
   File pngFile_;
   std::optional<TraceWriter> trace_;
   std::optional<panel::VirtualPanel> panel_;
-  OpenedHardware hardware_;
+  // The real device, reopened when it goes away and comes back; none for the virtual panel.
+  std::optional<Reconnector> hardware_;
   std::optional<InjectedPortFault> injectedFault_;
   std::optional<TracingPort> tracingPort_;
   PortIo* port_ = nullptr;

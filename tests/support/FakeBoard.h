@@ -58,6 +58,10 @@ class FakeBoard final : public SystemCalls {
     module.set(pins_);
   }
   void replug(const std::string& path) { unplugged_.erase(path); }
+  // Unplugs `path` just before the `occurrence`-th call named `name`, which then fails.
+  void unplugAt(const std::string& path, const std::string& name, int occurrence) {
+    unplugAt_[{name, occurrence}] = path;
+  }
   // Another process's lock on `path`: its process id and name.
   std::map<std::string, std::pair<int, std::string>> lockedBy;
 
@@ -166,7 +170,12 @@ class FakeBoard final : public SystemCalls {
   }
   // Counts the call; the errno it is to fail with, 0 for none.
   int count(const std::string& name) {
-    const auto failure = failures_.find({name, static_cast<int>(++calls[name])});
+    const int occurrence = static_cast<int>(++calls[name]);
+    if (const auto path = unplugAt_.find({name, occurrence}); path != unplugAt_.end()) {
+      unplug(path->second);
+      return ENODEV;
+    }
+    const auto failure = failures_.find({name, occurrence});
     return failure == failures_.end() ? 0 : failure->second;
   }
   int opened(const std::string& name, int fd, const std::string& path) {
@@ -326,6 +335,7 @@ class FakeBoard final : public SystemCalls {
   std::set<std::string> unplugged_;
   std::map<int, std::string> openedFrom_;
   std::set<int> dead_;
+  std::map<std::pair<std::string, int>, std::string> unplugAt_;
   std::set<std::pair<std::string, uint32_t>> held_;
   std::vector<Request> requests_;
   std::set<int> open_;

@@ -40,6 +40,8 @@ class FakeFtdi final : public FtdiCalls {
     if (onReplug) onReplug();
   }
   std::function<void()> onReplug;  // the module the adapter powers starts afresh
+  // Unplugs the adapter during the `occurrence`-th write, half of whose bytes get out.
+  void unplugAtWrite(int occurrence) { unplugAtWrite_ = occurrence; }
 
   std::vector<FtdiDeviceInfo> devices{
       {0x0403, 0x6014, 1, 7, true, "FTDI", "Single RS232-HS", "FT7ABC"}};
@@ -124,6 +126,14 @@ class FakeFtdi final : public FtdiCalls {
     const std::string counted = writing ? "write" : name;
     const int occurrence = ++counts_[counted];
     std::string entry = argument.empty() ? name : name + " " + argument;
+    if (writing && occurrence == unplugAtWrite_) {
+      unplug();
+      ++failed;
+      log.push_back(entry + " -> unplugged");
+      error_ = "usb bulk write failed";
+      if (delivered != nullptr) *delivered /= 2;
+      return -1;
+    }
     const bool opening =
         name == "ftdi_usb_open_string" || name == "ftdi_usb_find_all" || name == "ftdi_usb_close";
     if (!opening && (!plugged_ || openedIn_ != generation_)) {
@@ -155,6 +165,7 @@ class FakeFtdi final : public FtdiCalls {
   }
 
   bool plugged_ = true;
+  int unplugAtWrite_ = 0;
   int generation_ = 0;  // how often the adapter was plugged in again
   int openedIn_ = 0;
   std::map<std::string, int> counts_;
