@@ -7,6 +7,7 @@
 //   OM6211_FAKE_FTDI_LOG         the file each event is appended to, one line each:
 //                                  power                     (the module powered afresh)
 //                                  refused DESCRIPTION       (opened while unplugged)
+//                                  purge                     (the read-back buffer flushed)
 //                                  open DESCRIPTION CHIP
 //                                  bitmode OUTPUTS MODE      (two hex bytes)
 //                                  write HEX                 (the bytes that reached the chip)
@@ -239,7 +240,9 @@ int ftdi_tcioflush(ftdi_context* ftdi) {
 }
 
 int ftdi_tciflush(ftdi_context* ftdi) {
-  return isAlive(ftdi) ? 0 : fail(ftdi, -2, "USB device unavailable");
+  if (!isAlive(ftdi)) return fail(ftdi, -2, "USB device unavailable");
+  note("purge");
+  return 0;
 }
 
 int ftdi_write_data_get_chunksize(ftdi_context* ftdi, unsigned int* chunksize) {

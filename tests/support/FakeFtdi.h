@@ -23,7 +23,8 @@ class FakeFtdi final : public FtdiCalls {
  public:
   // Fails the `occurrence`-th call (1 = the first) of the libftdi call `name` with `code` and
   // `message`. Both writes count as "write"; a failed write still delivers its first
-  // `delivered` bytes, as a transfer cut short does.
+  // `delivered` bytes, as a transfer cut short does, and a `code` of 0 or more is the count of
+  // bytes a short write returns.
   void failCall(const std::string& name, int occurrence, int code, std::string message,
                 std::size_t delivered = 0) {
     failures_[{name, occurrence}] = {code, std::move(message), delivered};
@@ -119,9 +120,9 @@ class FakeFtdi final : public FtdiCalls {
     return text;
   }
 
-  // Logs the call and fails it if asked: 0 or libftdi's code.
+  // Logs the call and fails it if asked: 0 or libftdi's code; `failing` tells which.
   int call(const std::string& name, const std::string& argument = {},
-           std::size_t* delivered = nullptr) {
+           std::size_t* delivered = nullptr, bool* failing = nullptr) {
     const bool writing = name == "ftdi_write_data" || name == "ftdi_write_data_submit";
     const std::string counted = writing ? "write" : name;
     const int occurrence = ++counts_[counted];
@@ -149,6 +150,7 @@ class FakeFtdi final : public FtdiCalls {
       return 0;
     }
     ++failed;
+    if (failing != nullptr) *failing = true;
     log.push_back(entry + " -> " + std::to_string(found->second.code));
     error_ = found->second.message;
     if (delivered != nullptr) *delivered = std::min(*delivered, found->second.delivered);
@@ -156,12 +158,13 @@ class FakeFtdi final : public FtdiCalls {
   }
   int write(const char* name, const uint8_t* data, int size) {
     std::size_t delivered = static_cast<std::size_t>(size);
-    const int result = call(name, std::to_string(size), &delivered);
+    bool failing = false;
+    const int result = call(name, std::to_string(size), &delivered, &failing);
     ++writes;
     transfers += static_cast<uint64_t>((size + chunkSize - 1) / chunkSize);
     bytes += static_cast<uint64_t>(size);
     if (onBytes) onBytes({data, delivered});
-    return result < 0 ? result : size;
+    return result < 0 || failing ? result : size;
   }
 
   bool plugged_ = true;

@@ -45,7 +45,7 @@ inline std::vector<std::string> replayFtdiLog(std::string_view log, FtdiPinDecod
       decoder.take(bytes);
     } else if (word == "power") {
       decoder.powerCycle();
-    } else if (word != "open" && word != "close" && word != "refused") {
+    } else if (word != "open" && word != "close" && word != "refused" && word != "purge") {
       unreadable.emplace_back(line.substr(0, 80));
     }
   }

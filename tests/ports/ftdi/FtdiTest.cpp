@@ -216,6 +216,37 @@ TEST(FtdiRunning, AnAdapterThatWentAwayFailsTheCallNamingIt) {
   }
 }
 
+// A write that returns fewer bytes than it was given fails the call, in either mode.
+TEST(FtdiRunning, AShortWriteFailsTheCall) {
+  for (const Mode mode : {Mode::Bitbang, Mode::Mpsse}) {
+    Rig rig(mode);
+    rig.fake.failCall("write", rig.fake.callCount("write") + 1, 5, "", 5);
+    try {
+      rig.driver.Init();
+      ADD_FAILURE() << "the call went through";
+    } catch (const PortFailure& failure) {
+      EXPECT_NE(std::string(failure.what()).find("the write was cut short"), std::string::npos)
+          << failure.what();
+    }
+  }
+}
+
+// MPSSE: once the wiring check drove the lines, the next control lines are written again even
+// if they equal those set before it.
+TEST(FtdiRunning, MpsseSetsTheLinesAgainAfterTheWiringCheck) {
+  Rig rig(Mode::Mpsse);
+  FtdiMpsseBus& bus = *rig.connection.bus;
+  const Bus::ControlLines lit{.resetReleased = true, .backlightOn = true};
+  bus.setControlLines(lit);
+  bus.flush();
+  ASSERT_TRUE(rig.panel.backlight());
+  bus.drive(std::nullopt);  // every line low
+  ASSERT_FALSE(rig.panel.backlight());
+  bus.setControlLines(lit);
+  bus.flush();
+  EXPECT_TRUE(rig.panel.backlight());
+}
+
 // Bit-bang carries the driver's two registers and its delay reads; any other address fails the
 // access and sends nothing.
 TEST(FtdiRunning, BitbangRefusesAddressesItDoesNotCarry) {

@@ -7,6 +7,7 @@
 
 #include "host/OpenedHardware.h"
 #include "ports/linux/GpioPort.h"
+#include "ports/linux/SpidevBus.h"
 #include "support/FakeBoard.h"
 
 namespace om6211::testing {
@@ -169,6 +170,53 @@ TEST(GpioPort, SetsOnlyChangedLinesOncePerWrite) {
   // The delay unit is one read of the lines.
   hardware.port->read(0x220);
   EXPECT_EQ(board.calls["GPIO_V2_LINE_GET_VALUES_IOCTL"], 1u);
+}
+
+// A control-register write that failed left the lines as they were: the data-register write
+// after it keeps the clock and data lines there, so raising the clock later clocks no bit in.
+TEST(GpioPort, AFailedWriteLeavesTheSerialLinesWhereTheyWere) {
+  FakeBoard board;
+  board.wire("/dev/gpiochip0", 10, Pin::Data);
+  board.wire("/dev/gpiochip0", 11, Pin::Clock);
+  board.wire("/dev/gpiochip0", 25, Pin::Reset);
+  board.wire("/dev/gpiochip0", 18, Pin::Backlight);
+  OpenedHardware hardware = openHardware(
+      parsePortSelection("gpio:gpiochip0:clk=11,din=10,res=25,light=18"), 0x378, board);
+  board.failCall("GPIO_V2_LINE_SET_VALUES_IOCTL", EIO,
+                 static_cast<int>(board.calls["GPIO_V2_LINE_SET_VALUES_IOCTL"]) + 1);
+  EXPECT_THROW(hardware.port->write(0x37A, 0x03), PortFailure);  // clock and data low
+  hardware.port->write(0x378, 0xFE);                             // the backlight on
+  hardware.port->write(0x37A, 0x00);                             // clock and data high
+  EXPECT_TRUE(board.module.backlight());
+  EXPECT_EQ(board.module.clockEdges(), 0u);
+}
+
+// spidev: the frames queued go out before the reset line changes, under the lines they were
+// sent with; however many are queued, no transfer exceeds the device's buffer, whole frames
+// in each.
+TEST(SpidevBus, QueuedFramesGoOutBeforeTheLinesChangeInTransfersThatFit) {
+  for (const bool nineBits : {true, false}) {
+    SCOPED_TRACE(nineBits ? "9-bit words" : "8-bit words");
+    FakeBoard board;
+    board.spiTakesNineBits = nineBits;
+    board.wire("/dev/gpiochip0", 25, Pin::Reset);
+    OpenedHardware hardware =
+        openHardware(parsePortSelection("spi:/dev/spidev0.0:res=gpiochip0/25"), 0x378, board);
+    for (int i = 0; i < 3; ++i) hardware.bus->sendFrame(true, 0x81, 0);
+    hardware.bus->setControlLines({.resetReleased = false});
+    EXPECT_GE(board.module.frameCount(), 3u) << "frames went out while reset was held";
+    hardware.bus->setControlLines({.resetReleased = true});
+    board.transfers.clear();
+    constexpr uint64_t Frames = 5000;
+    for (uint64_t i = 0; i < Frames; ++i) hardware.bus->sendFrame(true, 0x18, 0);
+    hardware.bus->flush();
+    EXPECT_EQ(hardware.get()->failureCount(), 0u);
+    EXPECT_GE(board.module.frameCount(), 3 + Frames);
+    EXPECT_EQ(board.module.pendingBits(), 0);
+    for (const FakeBoard::Transfer& transfer : board.transfers) {
+      EXPECT_LE(transfer.bytes, SpidevBus::TransferBytes);
+    }
+  }
 }
 
 }  // namespace
