@@ -255,6 +255,14 @@ TEST(BoardSessions, PatternReachesTheBoardsGlassAndTheTrace) {
       runOn(board, {"pattern", "checker", "--port", "spi:/dev/spidev1.0:res=gpiochip0/25"});
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find("dtparam=spi=on"), std::string::npos) << missing.err;
+  // Another program drives the display: the tool never sends, naming the holder.
+  board.lockedBy["/dev/spidev0.0"] = {1234, "LCDd"};
+  const Outcome held = runOn(board, {"pattern", "checker", "--port", SpiWiring});
+  EXPECT_EQ(held.status, 2);
+  EXPECT_NE(held.err.find("/dev/spidev0.0 is in use by process 1234 (LCDd)"), std::string::npos)
+      << held.err;
+  EXPECT_TRUE(board.transfers.empty());
+  board.lockedBy.clear();
   // The device goes away during the initialisation: the run stops, reporting the call.
   board.failCall("SPI_IOC_MESSAGE", ENODEV, 2);
   const Outcome gone = runOn(board, {"pattern", "checker", "--port", SpiWiring});
