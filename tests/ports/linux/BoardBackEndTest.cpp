@@ -139,16 +139,20 @@ TEST(BoardBackEnds, DeviceGoneMidRunIsReported) {
   }
 }
 
-// Over random register writes: one set-values call for each write that changes a line, none
-// for the others, and the module's pins at the levels the parallel-port wiring gives them.
-TEST(GpioPort, SetsOnlyChangedLinesOncePerWrite) {
-  FakeBoard board;
+// The module wired to the lines of gpiochip0 that `selection` names, opened.
+OpenedHardware openGpio(FakeBoard& board, const char* selection) {
   board.wire("/dev/gpiochip0", 10, Pin::Data);
   board.wire("/dev/gpiochip0", 11, Pin::Clock);
   board.wire("/dev/gpiochip0", 25, Pin::Reset);
   board.wire("/dev/gpiochip0", 18, Pin::Backlight);
-  OpenedHardware hardware = openHardware(
-      parsePortSelection("gpio:gpiochip0:clk=11,din=10,res=25,light=18,cs=8"), 0x378, board);
+  return openHardware(parsePortSelection(selection), 0x378, board);
+}
+
+// Over random register writes: one set-values call for each write that changes a line, none
+// for the others, and the module's pins at the levels the parallel-port wiring gives them.
+TEST(GpioPort, SetsOnlyChangedLinesOncePerWrite) {
+  FakeBoard board;
+  OpenedHardware hardware = openGpio(board, "gpio:gpiochip0:clk=11,din=10,res=25,light=18,cs=8");
   std::mt19937 rng(7);
   uint8_t data = 0x0E;
   uint8_t control = 0;
@@ -176,12 +180,7 @@ TEST(GpioPort, SetsOnlyChangedLinesOncePerWrite) {
 // after it keeps the clock and data lines there, so raising the clock later clocks no bit in.
 TEST(GpioPort, AFailedWriteLeavesTheSerialLinesWhereTheyWere) {
   FakeBoard board;
-  board.wire("/dev/gpiochip0", 10, Pin::Data);
-  board.wire("/dev/gpiochip0", 11, Pin::Clock);
-  board.wire("/dev/gpiochip0", 25, Pin::Reset);
-  board.wire("/dev/gpiochip0", 18, Pin::Backlight);
-  OpenedHardware hardware = openHardware(
-      parsePortSelection("gpio:gpiochip0:clk=11,din=10,res=25,light=18"), 0x378, board);
+  OpenedHardware hardware = openGpio(board, "gpio:gpiochip0:clk=11,din=10,res=25,light=18");
   board.failCall("GPIO_V2_LINE_SET_VALUES_IOCTL", EIO,
                  static_cast<int>(board.calls["GPIO_V2_LINE_SET_VALUES_IOCTL"]) + 1);
   EXPECT_THROW(hardware.port->write(0x37A, 0x03), PortFailure);  // clock and data low
