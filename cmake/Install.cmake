@@ -53,8 +53,12 @@ if(NOT WIN32)
     VERBATIM)
   add_custom_target(om6211_changelog ALL DEPENDS ${OM6211_DOC_BUILD_DIR}/changelog.gz)
 
-  install(FILES README.md packaging/copyright ${OM6211_DOC_BUILD_DIR}/changelog.gz
-          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # The pages of docs/ lie beside the installed README, so its links lose their "docs/".
+  file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
+  string(REPLACE "](docs/" "](" readme "${readme}")
+  file(WRITE ${OM6211_DOC_BUILD_DIR}/README.md "${readme}")
+  install(FILES ${OM6211_DOC_BUILD_DIR}/README.md packaging/copyright
+          ${OM6211_DOC_BUILD_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
   # The guides, hardware notes, troubleshooting page and design notes, with their pictures,
   # folder by folder. Messages may name a page of it with an anchor
   # (/usr/share/doc/om6211/troubleshooting.md#ANCHOR), so the pages stay uncompressed.
