@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/FtdiSelection.h"
+#include "ports/ftdi/FtdiConfig.h"
 
 namespace om6211 {
 
@@ -55,7 +55,7 @@ struct PortSelection {
   uint32_t speedHz = MaxSpeedHz;
   static constexpr uint32_t MaxSpeedHz = 4'000'000;
   // The adapter of Ftdi, its mode and its wiring.
-  FtdiSelection ftdi = {};
+  FtdiConfig ftdi = {};
 
   // Whether the selection names real hardware rather than the virtual panel.
   bool isHardware() const { return kind != Kind::Virtual; }

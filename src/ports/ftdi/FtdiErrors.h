@@ -4,10 +4,11 @@
 #include <string_view>
 #include <vector>
 
-#include "ports/ftdi/FtdiCalls.h"
-#include "ports/linux/HardwarePortErrors.h"
+#include "ports/ftdi/FtdiTransport.h"
 
 namespace om6211 {
+
+class PortOpenError;  // ports/portable/PortOpenError.h
 
 // The error for the libftdi call `call` failing with `code` and libftdi's `message` while
 // opening `target` ("ftdi:i:0x0403:0x6001"). `found` lists the FTDI devices on the USB; the
