@@ -13,12 +13,12 @@ void bindHardwareCalls(std::optional<HardwareCalls> calls) {
 
 OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase) {
   if (boundCalls) return openHardware(selection, portBase, *boundCalls);
-  return openHardware(selection, portBase, HardwareCalls(realSystemCalls(), newLibftdiCalls));
+  return openHardware(selection, portBase, HardwareCalls(realSystemCalls(), newLibftdiTransport));
 }
 
 OpenedHardware reopenHardware(const PortSelection& selection, uint32_t portBase) {
   if (boundCalls) return openHardware(selection, portBase, *boundCalls, ReopenClaimWait);
-  return openHardware(selection, portBase, HardwareCalls(realSystemCalls(), newLibftdiCalls),
+  return openHardware(selection, portBase, HardwareCalls(realSystemCalls(), newLibftdiTransport),
                       ReopenClaimWait);
 }
 

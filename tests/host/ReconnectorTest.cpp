@@ -27,7 +27,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Pin = FakeBoard::Pin;
-using Mode = FtdiSelection::Mode;
+using Mode = FtdiConfig::Mode;
 
 struct BackEnd {
   const char* name;
@@ -86,7 +86,7 @@ struct Rig {
       return openHardware(parsePortSelection(backEnd.selection), 0x378, parallelPort);
     }
     if (!backEnd.ftdi) return openHardware(parsePortSelection(backEnd.selection), 0x378, board);
-    FtdiConnection connection = openFtdi(FtdiSelection{.mode = *backEnd.ftdi}, 0x378, fake);
+    FtdiConnection connection = openFtdi(FtdiConfig{.mode = *backEnd.ftdi}, 0x378, fake);
     return {.port = std::move(connection.port), .bus = std::move(connection.bus)};
   }
   panel::Glass glass() const {
