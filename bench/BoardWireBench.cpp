@@ -12,7 +12,7 @@
 #include "HostWorkloads.h"
 #include "driver/Driver.h"
 #include "panel/VirtualPanel.h"
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 #include "support/FakeBoard.h"
 #include "support/QuietPlatform.h"
 

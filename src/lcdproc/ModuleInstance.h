@@ -19,7 +19,7 @@
 #include "host/TraceWriter.h"
 #include "host/TracedPauses.h"
 #include "host/TracingPort.h"
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 
 namespace om6211::lcdd {
 

@@ -14,7 +14,7 @@
 #include "cli/Tool.h"
 #include "host/TraceReader.h"
 #include "panel/VirtualPanel.h"
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 #include "render/GlyphTable.h"
 #include "support/FakeBoard.h"
 #include "support/FakeFtdi.h"

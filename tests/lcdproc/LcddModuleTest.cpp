@@ -15,7 +15,7 @@
 
 #include "lcdproc/LcddModule.h"
 #include "lcdproc/ModuleInstance.h"
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 #include "support/FakeBoard.h"
 #include "support/FakeFtdi.h"
 #include "support/FakeParallelPort.h"

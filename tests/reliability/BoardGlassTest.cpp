@@ -9,7 +9,7 @@
 #include <random>
 
 #include "panel/VirtualPanel.h"
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 #include "ports/linux/SpidevBus.h"
 #include "support/DriverRig.h"
 #include "support/FakeBoard.h"

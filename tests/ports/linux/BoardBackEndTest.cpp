@@ -6,7 +6,7 @@
 #include <random>
 
 #include "ports/linux/GpioPort.h"
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 #include "support/FakeBoard.h"
 
 namespace om6211::testing {

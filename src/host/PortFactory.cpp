@@ -1,4 +1,4 @@
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 
 #include "ports/linux/DirectPort.h"
 #include "ports/ftdi/FtdiConnection.h"
