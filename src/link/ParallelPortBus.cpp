@@ -55,7 +55,7 @@ void ParallelPortBus::sendFrame(bool isData, uint8_t value, int32_t delay) {
       if (delay > 0) Delay(delay);
     } catch (const PortFailure& failure) {
       if (bit != FrameBits - 1) {
-        absorb(failure.what());
+        absorbed_.record(failure.what());
         continue;
       }
       if (edges > 0) loseStep();
