@@ -9,6 +9,7 @@
 #include "ports/ftdi/FtdiCalls.h"
 #include "ports/portable/HardwareBus.h"
 #include "ports/portable/HardwarePort.h"
+#include "ports/linux/HardwarePortErrors.h"
 #include "ports/linux/SystemCalls.h"
 
 namespace om6211 {

@@ -5,8 +5,6 @@
 
 #include "seams/PortIo.h"
 #include "ports/portable/Hardware.h"
-#include "ports/linux/HardwarePortErrors.h"
-#include "ports/linux/SystemCalls.h"
 
 namespace om6211 {
 

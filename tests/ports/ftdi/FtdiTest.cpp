@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ports/ftdi/FtdiConnection.h"
+#include "ports/ftdi/FtdiErrors.h"
 #include "support/DriverRig.h"
 #include "support/FakeFtdi.h"
 #include "support/FtdiPinDecoder.h"
