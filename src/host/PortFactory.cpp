@@ -19,9 +19,9 @@ OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase,
     case PortSelection::Kind::Ppdev:
       return {.port = std::make_unique<PpdevPort>(selection.device, portBase, system)};
     case PortSelection::Kind::Gpio:
-      return {.port = std::make_unique<GpioPort>(selection, portBase, system)};
+      return {.port = std::make_unique<GpioPort>(selection.gpioWiring(), portBase, system)};
     case PortSelection::Kind::Spi:
-      return {.bus = std::make_unique<SpidevBus>(selection, system)};
+      return {.bus = std::make_unique<SpidevBus>(selection.spidevConfig(), system)};
     case PortSelection::Kind::Ftdi: {
       if (!calls.newFtdiCalls) {
         throw PortOpenError("ftdi: this program was built without FTDI support (libftdi1)");

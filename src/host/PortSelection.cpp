@@ -190,6 +190,26 @@ std::string PortSelection::description() const {
   return device;
 }
 
+GpioWiring PortSelection::gpioWiring() const {
+  auto offset = [](const std::optional<GpioLine>& line) -> std::optional<uint32_t> {
+    if (!line) return std::nullopt;
+    return line->offset;
+  };
+  return {.chip = device,
+          .clock = offset(clock),
+          .data = offset(data),
+          .reset = offset(reset),
+          .backlight = offset(backlight),
+          .chipSelect = offset(chipSelect)};
+}
+
+SpidevConfig PortSelection::spidevConfig() const {
+  return {.device = device,
+          .speedHz = speedHz,
+          .reset = reset.value_or(GpioLine{}),
+          .backlight = backlight};
+}
+
 PortSelection parsePortSelection(std::string_view text) {
   const std::size_t colon = text.find(':');
   const std::string_view name = text.substr(0, colon);
