@@ -6,6 +6,8 @@
 
 #include "host/KeyValueList.h"
 
+#include "host/FtdiSelection.h"
+
 namespace om6211 {
 namespace {
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "ports/portable/PortOpenError.h"
 #include "ports/portable/Remedy.h"
 
 namespace om6211 {
