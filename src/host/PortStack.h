@@ -16,6 +16,8 @@
 #include "host/TracingPort.h"
 #include "link/ParallelPortBus.h"
 #include "panel/VirtualPanel.h"
+#include "ports/portable/NoHostFolder.h"
+#include "ports/portable/NoSettings.h"
 #include "ports/portable/ThreadSleepPauses.h"
 #include "seams/Platform.h"
 
@@ -58,6 +60,8 @@ class PortStack {
   Platform platform(SettingsLookup& settings, HostFolder& hostFolder) {
     return Platform{port_, &pauses_, &settings, &hostFolder, bus()};
   }
+  // The same without a settings file or a host folder: every setting takes its default.
+  Platform platform() { return platform(noSettings_, noHostFolder_); }
   // The top of the port stack, for tools that set the lines themselves; on a bus, the virtual
   // panel's.
   PortIo& port() { return *port_; }
@@ -92,6 +96,8 @@ class PortStack {
   PortIo* port_ = nullptr;
   ParallelPortBus panelBus_;
   std::optional<Tee<Bus>> teeBus_;
+  NoSettings noSettings_;
+  NoHostFolder noHostFolder_;
 };
 
 }  // namespace om6211

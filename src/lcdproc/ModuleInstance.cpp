@@ -56,7 +56,7 @@ ModuleInstance::ModuleInstance(const ModuleConfig& config)
       stack_(config.port, stackOptions(config)),
       // No settings file: it would choose the font of the driver's own text output, and the
       // module composes whole pictures with the composer's font instead.
-      driver_(stack_.platform(noSettingsFile_, hostFolder_), reportFailure),
+      driver_(stack_.platform(), reportFailure),
       composer_(config.font, config.charMap),
       backlight_(config.backlight),
       contrastPromille_(promilleOfContrastValue(contrastValueOfPromille(config.contrastPromille))),

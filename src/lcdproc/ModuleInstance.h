@@ -10,8 +10,6 @@
 #include "host/PortStack.h"
 #include "lcdproc/ModuleConfig.h"
 #include "lcdproc/PictureComposer.h"
-#include "ports/portable/NoHostFolder.h"
-#include "ports/portable/NoSettings.h"
 
 namespace om6211::lcdd {
 
@@ -51,8 +49,6 @@ class ModuleInstance {
   // The virtual panel listens in on a bus only, through the parallel-port traffic of the same
   // frames (which the trace records).
   PortStack stack_;
-  NoSettings noSettingsFile_;
-  NoHostFolder hostFolder_;
   Driver driver_;
   PictureComposer composer_;
   bool backlight_;

@@ -1,8 +1,6 @@
 #include "ports/ftdi/FtdiErrors.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
 
 #include "ports/portable/PortOpenError.h"
 #include "ports/portable/Remedy.h"
