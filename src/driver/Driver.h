@@ -10,11 +10,11 @@
 #include "link/ControllerShadow.h"
 #include "link/ParallelPortBus.h"
 #include "link/SerialLink.h"
-#include "seams/Platform.h"
 #include "render/FrameMemory.h"
 #include "render/RefreshPolicy.h"
 #include "render/RefreshScheduler.h"
 #include "render/TextOutput.h"
+#include "seams/Platform.h"
 
 namespace om6211 {
 

@@ -32,18 +32,17 @@ PortStack::PortStack(const PortSelection& selection, const PortStackOptions& opt
                         : nullptr),
       pauses_(trace_.get(), hardware_.get() != nullptr ? &realPauses_ : nullptr) {
   if (!hardware_.port || options.panelOnHardwarePort) panel_.emplace(portBase_);
-  PortIo* port = nullptr;
-  if (hardware_.port) {
-    port = hardware_.port.get();
-    if (panel_) port = &teePort_.emplace(*port, *panel_);
+  if (!hardware_.port) {
+    port_ = &*panel_;
+  } else if (panel_) {
+    port_ = &teePort_.emplace(*hardware_.port, *panel_);
   } else {
-    port = &*panel_;
+    port_ = hardware_.port.get();
   }
   if (options.failPortOperation && hardware_.get() == nullptr) {
-    port = &injectedFault_.emplace(*port, *options.failPortOperation);
+    port_ = &injectedFault_.emplace(*port_, *options.failPortOperation);
   }
-  if (trace_) port = &tracingPort_.emplace(*port, *trace_);
-  port_ = port;
+  if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
   if (hardware_.bus) {
     panelBus_.bind(*port_, portBase_);
     teeBus_.emplace(*hardware_.bus, panelBus_);

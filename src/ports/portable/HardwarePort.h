@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "seams/PortIo.h"
 #include "ports/portable/Hardware.h"
+#include "seams/PortIo.h"
 
 namespace om6211 {
 

@@ -5,8 +5,8 @@
 #include <functional>
 #include <random>
 
-#include "ports/linux/GpioPort.h"
 #include "host/PortFactory.h"
+#include "ports/linux/GpioPort.h"
 #include "support/FakeBoard.h"
 
 namespace om6211::testing {
