@@ -39,7 +39,7 @@ struct PortStackOptions {
   bool panelOnHardwarePort = true;
 };
 
-// The options every face takes the same way: the trace file `trace`, and the fault that
+// The options of the trace file `trace` and of the environment: the fault that
 // OM6211_FAIL_PORT_OPERATION asks for on the virtual panel (the variable is not read for real
 // hardware). Raises std::invalid_argument, naming the variable, when it is malformed.
 PortStackOptions portStackOptions(const PortSelection& selection, std::optional<std::string> trace);
