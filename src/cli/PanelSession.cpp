@@ -1,22 +1,13 @@
 #include "cli/PanelSession.h"
 
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 
 #include "cli/Command.h"
-#include "cli/CommandLine.h"
 #include "cli/RunStop.h"
 #include "dll/ExportBinding.h"
 
 namespace om6211::cli {
 namespace {
-
-std::FILE* openTrace(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr)
-    throw UsageError(path + ": cannot be written (" + std::strerror(errno) + ")");
-  return file;
-}
 
 // The session the exported driver is bound to; there is one at a time.
 PanelSession* activeSession = nullptr;
@@ -32,6 +23,12 @@ uint64_t portFailures() {
 std::string lastPortFailure() {
   if (const Reconnector* device = activeSession->reconnector()) return device->lastFailure();
   return activeSession->hardware()->lastFailure();
+}
+
+// Writes a line the device that is reopened tells, once standard output is flushed.
+void reportDeviceLine(const std::string& line) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "om6211: %s\n", line.c_str());
 }
 
 }  // namespace
@@ -59,38 +56,10 @@ std::string afterDriverCall() {
 }
 
 PanelSession::PanelSession(const SessionSettings& settings)
-    : portBase_(settings.port.base),
-      panel_(portBase_),
-      hardware_(openHardware(settings.port, portBase_)),
-      reconnector_(
-          settings.retry && hardware_.get() != nullptr
-              ? std::optional<Reconnector>(
-                    std::in_place, std::move(hardware_),
-                    [port = settings.port, base = portBase_] { return reopenHardware(port, base); },
-                    [](const std::string& line) {
-                      std::fflush(stdout);
-                      std::fprintf(stderr, "om6211: %s\n", line.c_str());
-                    })
-              : std::nullopt),
-      traceFile_(settings.trace ? openTrace(*settings.trace) : nullptr),
-      trace_(traceFile_ != nullptr ? std::make_unique<TraceWriter>(traceFile_, *settings.trace)
-                                   : nullptr),
-      teePort_(hardwarePort() != nullptr ? std::make_unique<TeePort>(*hardwarePort(), panel_)
-                                         : nullptr),
-      port_(teePort_ ? static_cast<PortIo*>(teePort_.get()) : &panel_),
-      pauses_(trace_.get(), settings.port.isHardware() ? &realPauses_ : nullptr) {
-  if (settings.failPortOperation && !settings.port.isHardware()) {
-    injectedFault_ = std::make_unique<InjectedPortFault>(panel_, *settings.failPortOperation);
-    port_ = injectedFault_.get();
-  }
-  if (trace_) {
-    tracingPort_ = std::make_unique<TracingPort>(*port_, *trace_);
-    port_ = tracingPort_.get();
-  }
-  if (Bus* bus = reconnector_ ? reconnector_->bus() : hardware_.bus.get()) {
-    panelBus_.bind(*port_, portBase_);
-    teeBus_ = std::make_unique<TeeBus>(*bus, panelBus_);
-  }
+    : stack_(settings.port, {.trace = settings.trace,
+                             .failPortOperation = settings.failPortOperation,
+                             .reconnect = settings.retry ? Reconnector::Report(reportDeviceLine)
+                                                         : Reconnector::Report()}) {
   HostFolder* hostFolder = &processFolder_;
   if (settings.hostDir) {
     std::string folder = *settings.hostDir;
@@ -98,7 +67,7 @@ PanelSession::PanelSession(const SessionSettings& settings)
     givenFolder_ = std::make_unique<GivenHostFolder>(folder);
     hostFolder = givenFolder_.get();
   }
-  exported::usePlatform(Platform{port_, &pauses_, &settings_, hostFolder, teeBus_.get()});
+  exported::usePlatform(stack_.platform(settings_, *hostFolder));
   activeSession = this;
 }
 
@@ -106,17 +75,15 @@ PanelSession::~PanelSession() {
   // Nothing may point into this session once it is gone.
   exported::useNativePlatform();
   activeSession = nullptr;
-  trace_.reset();
-  if (traceFile_ != nullptr) std::fclose(traceFile_);
 }
 
 std::optional<std::string> PanelSession::finish() {
-  if (trace_ && !trace_->flush()) return trace_->problem();
-  if (reconnector_) {
-    if (!reconnector_->away()) return std::nullopt;
-    return reconnector_->name() + " was still away at the end of the run";
+  if (TraceWriter* trace = stack_.trace(); trace && !trace->flush()) return trace->problem();
+  if (const Reconnector* device = stack_.reconnector()) {
+    if (!device->away()) return std::nullopt;
+    return device->name() + " was still away at the end of the run";
   }
-  if (const Hardware* hardware = hardware_.get(); hardware && hardware->failureCount() > 0) {
+  if (const Hardware* hardware = stack_.hardware(); hardware && hardware->failureCount() > 0) {
     return hardware->name() + " failed during the run: " + hardware->lastFailure();
   }
   return std::nullopt;

@@ -1,25 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "host/InjectedPortFault.h"
-#include "host/OpenedHardware.h"
 #include "host/PortSelection.h"
-#include "host/Reconnector.h"
-#include "host/TeeBus.h"
-#include "host/TeePort.h"
-#include "host/TraceWriter.h"
-#include "host/TracedPauses.h"
-#include "host/TracingPort.h"
-#include "link/ParallelPortBus.h"
-#include "panel/VirtualPanel.h"
+#include "host/PortStack.h"
 #include "ports/portable/IniFileLookup.h"
 #include "ports/portable/ProcessHostFolder.h"
-#include "ports/portable/ThreadSleepPauses.h"
 
 namespace om6211::cli {
 
@@ -34,10 +23,8 @@ struct SessionSettings {
   bool retry = false;
 };
 
-// The platform of one run of the tool: the virtual panel as the port, or real hardware with
-// the virtual panel listening in (either teed into the trace file when asked; a bus's frames
-// reach the panel and the trace as the parallel port would carry them); pauses recorded, and
-// waited out on real hardware; the settings file below the host folder.
+// The platform of one run of the tool: the port stack of the selection, the virtual panel
+// always listening in; the settings file below the host folder.
 // Constructing it opens and claims the hardware (raising PortOpenError when it cannot) and
 // binds the exported driver to it, once, for the rest of the process; destroying it releases
 // the hardware.
@@ -48,18 +35,18 @@ class PanelSession {
   PanelSession& operator=(const PanelSession&) = delete;
   ~PanelSession();
 
-  panel::VirtualPanel& panel() { return panel_; }
-  TracedPauses& pauses() { return pauses_; }
-  TraceWriter* trace() { return trace_.get(); }
+  panel::VirtualPanel& panel() { return *stack_.panel(); }
+  TracedPauses& pauses() { return stack_.pauses(); }
+  TraceWriter* trace() { return stack_.trace(); }
   // The port the driver is bound to, for tools that set the lines themselves; on a bus, the
   // virtual panel's.
-  PortIo& port() { return *port_; }
-  uint32_t portBase() const { return portBase_; }
-  // The real hardware, if the session has some (and, with retry, while it is not away).
-  Hardware* hardware() const { return reconnector_ ? reconnector_->hardware() : hardware_.get(); }
+  PortIo& port() { return stack_.port(); }
+  uint32_t portBase() const { return stack_.portBase(); }
+  // The real hardware, if the session has some (with retry, while it is not away).
+  Hardware* hardware() const { return stack_.hardware(); }
   // With retry: the device that is reopened when it goes away.
-  const Reconnector* reconnector() const { return reconnector_ ? &*reconnector_ : nullptr; }
-  // Calls that failed while the device was away or going, reported by its own lines.
+  const Reconnector* reconnector() const { return stack_.reconnector(); }
+  // Calls that failed while the device was away or going, which its own lines reported.
   uint64_t quietFailures() const { return quietFailures_; }
   void noteQuietFailure() { ++quietFailures_; }
 
@@ -68,8 +55,6 @@ class PanelSession {
   std::optional<std::string> finish();
 
  private:
-  PortIo* hardwarePort() { return reconnector_ ? reconnector_->port() : hardware_.port.get(); }
-
   class GivenHostFolder final : public HostFolder {
    public:
     explicit GivenHostFolder(std::string folder) : folder_(std::move(folder)) {}
@@ -79,22 +64,8 @@ class PanelSession {
     std::string folder_;
   };
 
-  uint32_t portBase_;
-  panel::VirtualPanel panel_;
-  // Opened first: whatever fails later in construction releases it again.
-  OpenedHardware hardware_;
-  std::optional<Reconnector> reconnector_;  // with retry, it holds the hardware instead
+  PortStack stack_;
   uint64_t quietFailures_ = 0;
-  std::FILE* traceFile_ = nullptr;
-  std::unique_ptr<TraceWriter> trace_;
-  std::unique_ptr<TeePort> teePort_;
-  std::unique_ptr<InjectedPortFault> injectedFault_;
-  std::unique_ptr<TracingPort> tracingPort_;
-  PortIo* port_;
-  ParallelPortBus panelBus_;
-  std::unique_ptr<TeeBus> teeBus_;
-  ThreadSleepPauses realPauses_;
-  TracedPauses pauses_;
   IniFileLookup settings_;
   ProcessHostFolder processFolder_;
   std::unique_ptr<GivenHostFolder> givenFolder_;

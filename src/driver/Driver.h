@@ -10,11 +10,11 @@
 #include "link/ControllerShadow.h"
 #include "link/ParallelPortBus.h"
 #include "link/SerialLink.h"
-#include "seams/Platform.h"
 #include "render/FrameMemory.h"
 #include "render/RefreshPolicy.h"
 #include "render/RefreshScheduler.h"
 #include "render/TextOutput.h"
+#include "seams/Platform.h"
 
 namespace om6211 {
 
@@ -90,7 +90,7 @@ class Driver {
   template <typename Work>
   void withController(Work&& work) {
     Bus& bus = boundBus();
-    const uint64_t absorbedBefore = bus.absorbedFailures();
+    const uint64_t absorbedBefore = bus.absorbedFailures().count();
     SerialLink link(bus, {.backlightOn = settings_.BacklightBits != 0}, &shadow_);
     Controller controller(
         link, *platform_.pauses,

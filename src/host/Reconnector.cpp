@@ -95,7 +95,7 @@ template <typename Use>
 void Reconnector::ForwardingBus::onBus(Use&& use) {
   owner_->guarded([&] {
     Bus& bus = *owner_->current_.bus;
-    const uint64_t absorbedBefore = bus.absorbedFailures();
+    const uint64_t absorbedBefore = bus.absorbedFailures().count();
     try {
       use(bus);
     } catch (...) {
@@ -103,7 +103,9 @@ void Reconnector::ForwardingBus::onBus(Use&& use) {
       throw;
     }
     if (!bus.inStep()) loseStep();
-    if (bus.absorbedFailures() != absorbedBefore) absorb(bus.lastAbsorbedFailure());
+    if (bus.absorbedFailures().count() != absorbedBefore) {
+      absorbed_.record(bus.absorbedFailures().latest());
+    }
   });
 }
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 #include "seams/Bus.h"
 #include "seams/PortIo.h"
 
@@ -74,12 +74,15 @@ class Reconnector {
     void sendFrame(bool isData, uint8_t value, int32_t delay) override;
     void flush() override;
     bool allowsShorterTraffic() const override { return owner_->allowsShorterTraffic_; }
+    // Those of the devices opened, one after the other.
+    const FailureRecord& absorbedFailures() const override { return absorbed_; }
     void lose() { loseStep(); }
 
    private:
     template <typename Use>
     void onBus(Use&& use);
     Reconnector* owner_;
+    FailureRecord absorbed_;
   };
 
   // The device to use now, reopened if it is away and an attempt is due; raises PortFailure

@@ -15,18 +15,30 @@ namespace {
 constexpr int ContrastLevels = 31;  // the highest controller level
 constexpr int ContrastLevelStep = 8;
 
-std::FILE* openForWriting(const std::string& path, const char* what) {
+std::FILE* openPicture(const std::string& path) {
   if (path.empty()) return nullptr;
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) {
-    throw std::runtime_error(std::string("cannot write the ") + what + " " + path + ": " +
-                             std::strerror(errno));
+    throw std::runtime_error("cannot write the picture " + path + ": " + std::strerror(errno));
   }
   return file;
 }
 
+void reportLine(const std::string& line) {
+  std::fprintf(stderr, "om6211: %s\n", line.c_str());
+}
+
 // The device of the driver call in progress, whose lines say when it goes away and is back.
 thread_local const Reconnector* calling = nullptr;
+
+PortStackOptions stackOptions(const ModuleConfig& config) {
+  PortStackOptions options = portStackOptions(
+      config.port, config.trace.empty() ? std::nullopt : std::optional(config.trace));
+  options.panelOnHardwarePort = false;
+  // A display whose device goes away (a USB adapter pulled out) comes back without a restart.
+  options.reconnect = reportLine;
+  return options;
+}
 
 // A frame the port failed to take is dropped (the next flush sends the picture again, after
 // bringing the controller back into step); LCDd's log says why, once for a device that went
@@ -34,10 +46,6 @@ thread_local const Reconnector* calling = nullptr;
 void reportFailure(const char* message) noexcept {
   if (calling != nullptr && calling->told(message)) return;
   std::fprintf(stderr, "om6211: %s\n", message);
-}
-
-void reportLine(const std::string& line) {
-  std::fprintf(stderr, "om6211: %s\n", line.c_str());
 }
 
 }  // namespace
@@ -54,39 +62,18 @@ int promilleOfContrastValue(uint8_t value) {
 
 ModuleInstance::ModuleInstance(const ModuleConfig& config)
     : config_(config),
-      traceFile_(openForWriting(config.trace, "trace")),
-      pngFile_(openForWriting(config.png, "picture")),
-      pauses_(nullptr, config.port.isHardware() ? &realPauses_ : nullptr),
-      driver_(Platform{nullptr, &pauses_, &noSettingsFile_, &hostFolder_}, reportFailure),
+      pngFile_(openPicture(config.png)),
+      // Raises PortOpenError, whose message names the fix, when the port cannot be had.
+      stack_(config.port, stackOptions(config)),
+      // No settings file: it would choose the font of the driver's own text output, and the
+      // module composes whole pictures with the composer's font instead.
+      driver_(stack_.platform(), reportFailure),
       composer_(config.font, config.charMap),
       backlight_(config.backlight),
       contrastPromille_(promilleOfContrastValue(contrastValueOfPromille(config.contrastPromille))),
       info_("om6211: 84 x 48 graphic display (OM6211 controller), 14 x 6 cells of 6 x 8, on " +
             config.port.description()) {
-  if (traceFile_) {
-    trace_.emplace(traceFile_.get(), config.trace);
-    pauses_ = TracedPauses(&*trace_, config.port.isHardware() ? &realPauses_ : nullptr);
-  }
   const uint32_t driverBase = config.port.base;
-  // Raises PortOpenError, whose message names the fix, when the port cannot be had.
-  if (OpenedHardware opened = openHardware(config.port, driverBase); opened.get() != nullptr) {
-    hardware_.emplace(
-        std::move(opened),
-        [port = config.port, driverBase] { return reopenHardware(port, driverBase); }, reportLine);
-  }
-  port_ = hardware_ && hardware_->port() ? hardware_->port() : &panel_.emplace(driverBase);
-  if (const auto failing = hardware_ ? std::nullopt : InjectedPortFault::fromEnvironment()) {
-    port_ = &injectedFault_.emplace(*port_, *failing);
-  }
-  if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
-  if (hardware_ && hardware_->bus()) {
-    panelBus_.bind(*port_, driverBase);
-    bus_ = &teeBus_.emplace(*hardware_->bus(), panelBus_);
-  }
-  // No settings file: it would choose the font of the driver's own text output, and the module
-  // composes whole pictures with the composer's font instead.
-  driver_.usePlatform(Platform{port_, &pauses_, &noSettingsFile_, &hostFolder_, bus_});
-
   IoProperties properties;
   properties.addressDelay = config.addressDelay;
   properties.busDelay = config.busDelay;
@@ -113,7 +100,7 @@ ModuleInstance::~ModuleInstance() {
 
 template <typename Call>
 void ModuleInstance::quietly(Call&& call) {
-  calling = hardware_ ? &*hardware_ : nullptr;
+  calling = stack_.reconnector();
   struct Done {
     ~Done() { calling = nullptr; }
   } done;
@@ -125,16 +112,16 @@ void ModuleInstance::quietly(Call&& call) {
 }
 
 void ModuleInstance::writeTrace() {
-  if (trace_ && !trace_->flush()) {
-    std::fprintf(stderr, "om6211: %s\n", trace_->problem().c_str());
+  if (TraceWriter* trace = stack_.trace(); trace && !trace->flush()) {
+    std::fprintf(stderr, "om6211: %s\n", trace->problem().c_str());
   }
 }
 
 void ModuleInstance::flush() {
   quietly([&] { driver_.showFrame(composer_.picture()); });
   writeTrace();
-  if (!pngFile_ || !panel_) return;
-  const panel::Glass glass = panel_->glass();
+  if (!pngFile_ || stack_.panel() == nullptr) return;
+  const panel::Glass glass = stack_.panel()->glass();
   if (pictured_ && pictured_->dark == glass.dark && pictured_->backlight == glass.backlight &&
       pictured_->darkness == glass.darkness) {
     return;
@@ -166,8 +153,8 @@ void ModuleInstance::setContrast(int promille) {
 }
 
 std::optional<panel::Glass> ModuleInstance::glass() const {
-  if (!panel_) return std::nullopt;
-  return panel_->glass();
+  if (stack_.panel() == nullptr) return std::nullopt;
+  return stack_.panel()->glass();
 }
 
 }  // namespace om6211::lcdd

@@ -8,7 +8,7 @@
 #include <optional>
 #include <random>
 
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 #include "panel/VirtualPanel.h"
 #include "ports/linux/SpidevBus.h"
 #include "support/DriverRig.h"

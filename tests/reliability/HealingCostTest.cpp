@@ -7,7 +7,7 @@
 
 #include <random>
 
-#include "host/TeePort.h"
+#include "host/Tee.h"
 #include "link/ControllerSequences.h"
 #include "link/ParallelPortBus.h"
 #include "panel/VirtualPanel.h"
@@ -59,7 +59,7 @@ struct Rig {
   PortTrace trace;
   RecordingPort recording{trace};
   panel::VirtualPanel panel;
-  cli::TeePort port{recording, panel};
+  Tee<PortIo> port{recording, panel};
   SilentPauses pauses;
   NoSettings settings;
   FixedHostFolder folder;

@@ -1,10 +1,9 @@
 #include "ports/ftdi/FtdiErrors.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
 
 #include "ports/portable/PortOpenError.h"
+#include "ports/portable/Remedy.h"
 
 namespace om6211 {
 namespace {
@@ -28,22 +27,14 @@ constexpr std::string_view Syntax =
     "A description is i:VENDOR:PRODUCT[:INDEX], s:VENDOR:PRODUCT:SERIAL or d:BUS/DEVICE, the "
     "numbers as C writes them (0x0403, 1).";
 
-struct Remedy {
-  std::string_view call;
-  int code;
-  std::string_view problem;
-  std::string_view fix;
-  bool listDevices;
-};
-
 constexpr Remedy Remedies[] = {
     {"ftdi_usb_find_all", 0, "no FTDI device found", PlugIn, true},
     {"ftdi_usb_open_string", -3, "no such FTDI device", NameOne, true},
     {"ftdi_usb_open_string", -4, "the USB device cannot be opened, usually for want of permission",
-     UdevRule, false},
-    {"ftdi_usb_open_string", -8, "permission denied", UdevRule, false},
-    {"ftdi_usb_open_string", -5, "interface A is held by another driver", FreeInterface, false},
-    {"ftdi_usb_open_string", -11, "not a device description", Syntax, false},
+     UdevRule},
+    {"ftdi_usb_open_string", -8, "permission denied", UdevRule},
+    {"ftdi_usb_open_string", -5, "interface A is held by another driver", FreeInterface},
+    {"ftdi_usb_open_string", -11, "not a device description", Syntax},
 };
 
 std::string listed(const std::vector<FtdiDeviceInfo>& found) {
@@ -69,19 +60,17 @@ std::string listed(const std::vector<FtdiDeviceInfo>& found) {
 
 PortOpenError ftdiOpenError(std::string_view target, std::string_view call, int code,
                             std::string_view message, const std::vector<FtdiDeviceInfo>& found) {
-  const auto* remedy = std::find_if(std::begin(Remedies), std::end(Remedies), [&](const Remedy& r) {
-    return r.call == call && r.code == code;
-  });
-  const bool known = remedy != std::end(Remedies);
-  std::string text(target);
-  text += ": ";
-  text += known ? remedy->problem : "cannot be opened";
-  text += " (" + std::string(call) + ": " +
-          (message.empty() ? "error " + std::to_string(code) : std::string(message)) + ").";
-  if (known && remedy->listDevices) text += " " + listed(found);
+  const Remedy* remedy = remedyFor(Remedies, call, code);
   // Naming another device helps only when there is one.
-  if (known) text += " " + std::string(remedy->listDevices && found.empty() ? PlugIn : remedy->fix);
-  return PortOpenError(text);
+  Remedy plugIn;
+  if (remedy != nullptr && remedy->showsFindings && found.empty()) {
+    plugIn = *remedy;
+    plugIn.fix = PlugIn;
+    remedy = &plugIn;
+  }
+  const std::string detail =
+      message.empty() ? "error " + std::to_string(code) : std::string(message);
+  return PortOpenError(openFailureMessage(target, call, detail, remedy, listed(found)));
 }
 
 PortOpenError ftdiModeError(std::string_view target, FtdiChip chip, std::string_view mode) {

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 
+#include "ports/linux/HardwarePortErrors.h"
 #include "ports/linux/OwnerLock.h"
 #include "ports/linux/PortGrants.h"
 

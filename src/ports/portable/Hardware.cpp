@@ -5,10 +5,9 @@
 namespace om6211 {
 
 void Hardware::fail(std::string message, bool deviceLost) {
-  ++failureCount_;
+  failures_.record(std::move(message));
   deviceLost_ = deviceLost;
-  lastFailure_ = std::move(message);
-  throw PortFailure(lastFailure_);
+  throw PortFailure(failures_.latest());
 }
 
 }  // namespace om6211

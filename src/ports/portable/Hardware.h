@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "seams/FailureRecord.h"
 #include "seams/LineCheck.h"
 
 namespace om6211 {
@@ -18,9 +19,9 @@ class Hardware {
 
   // "/dev/parport0", "direct:378", "/dev/gpiochip0", "/dev/spidev0.0".
   const std::string& name() const { return name_; }
-  uint64_t failureCount() const { return failureCount_; }
+  uint64_t failureCount() const { return failures_.count(); }
   // The message of the latest failure; empty while there has been none.
-  const std::string& lastFailure() const { return lastFailure_; }
+  const std::string& lastFailure() const { return failures_.latest(); }
   // Whether the latest failure's signs say the device went away (unplugged, its driver
   // unloaded): only reopening it can bring it back.
   bool deviceLost() const { return deviceLost_; }
@@ -37,8 +38,7 @@ class Hardware {
 
  private:
   std::string name_;
-  uint64_t failureCount_ = 0;
-  std::string lastFailure_;
+  FailureRecord failures_;
   bool deviceLost_ = false;
 };
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <random>
 
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 #include "ports/linux/GpioPort.h"
 #include "ports/linux/SpidevBus.h"
 #include "support/FakeBoard.h"
@@ -92,6 +92,9 @@ TEST(BoardBackEnds, OpeningFailuresNameTheFixAndLeaveNothingOpen) {
          b.lockedBy["/dev/spidev0.0"] = {1234, "LCDd"};
        },
        {"/dev/spidev0.0 is in use by process 1234 (LCDd)"}},
+      {"spi:/dev/spidev0.0:res=gpiochip0/25,hz=1,hz=2", none, {"hz= given twice"}},
+      {"gpio:gpiochip0:clk=11,din=10,res=25,clock=3", none, {"unknown setting 'clock'"}},
+      {"gpio:gpiochip0:clk,din=10,res=25", none, {"clk takes a line number"}},
   };
   for (const Case& c : cases) {
     FakeBoard board;

@@ -16,7 +16,7 @@
 #include <string>
 #include <utility>
 
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 #include "ports/linux/OwnerLock.h"
 #include "ports/linux/PpdevPort.h"
 #include "support/DriverRig.h"
