@@ -58,7 +58,9 @@ Hardware& Reconnector::present() {
 
 void Reconnector::lose() {
   lostMessage_ = current_.get()->lastFailure();
-  lostAt_ = lastAttempt_ = now_();
+  // The first attempt comes with the next use: a device that only stopped answering for a
+  // moment (a transfer that failed) is back as soon as before.
+  lostAt_ = now_();
   note(lostMessage_ + ". " + name_ + " is closed and reopened once a second.");
   bus_.lose();
   current_ = {};

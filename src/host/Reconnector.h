@@ -14,11 +14,11 @@ namespace om6211 {
 // A face's hardware that may go away and come back: a USB adapter pulled out, a spidev or GPIO
 // chip whose driver is reloaded. The face drives the port or bus this gives instead of the
 // device's own. When a failure's signs say the device went away, it is closed and the face
-// carries on: every later use reopens it through `reopen` (the same selection), at most once a
-// second, each attempt as short as an open; until then, and when the attempt fails, the use
-// fails at once. A reopened device needs the controller brought back as after a lost clock
-// edge, which the driver does with the next frame: the bus is out of step until a reset pulse
-// passes, and a port's failure already put the driver's link out of step.
+// carries on: every later use reopens it through `reopen` (the same selection), the next use
+// at once and then at most once a second, each attempt as short as an open; between attempts,
+// and when one fails, the use fails at once. A reopened device needs the controller brought back as
+// after a lost clock edge, which the driver does with the next frame: the bus is out of step until
+// a reset pulse passes, and a port's failure already put the driver's link out of step.
 //
 // It tells a person in one line each when the device went away and when it is back, and at
 // most once a minute in between; never once per call.

@@ -239,6 +239,33 @@ INSTANTIATE_TEST_SUITE_P(BackEnds, Replug, ::testing::ValuesIn(BackEnds),
                            return std::string(info.param.name);
                          });
 
+// An adapter whose transfer failed once is reopened with the next flush, which heals the
+// glass: a moment without an answer costs no second without a display.
+TEST(Reconnector, AnAdapterThatStoppedAnsweringForAMomentIsBackWithTheNextFlush) {
+  for (const BackEnd& backEnd : BackEnds) {
+    if (!backEnd.ftdi) continue;
+    SCOPED_TRACE(backEnd.name);
+    Rig rig(backEnd);
+    Reference reference;
+    FrameMemory::Layer picture{};
+    for (Driver* driver : {&*rig.driver, &reference.driver}) {
+      driver->SetIOPropertys("378", {.contrastOn = true, .contrastValue = 0x90});
+      driver->Init();
+      driver->showFrame(picture);
+    }
+    rig.fake.failCall("write", rig.fake.callCount("write") + 1, -1, "usb bulk write failed", 7);
+    picture[100] = 0xFF;
+    rig.driver->showFrame(picture);
+    rig.now += 125ms;
+    rig.driver->showFrame(picture);
+    reference.driver.showFrame(picture);
+    EXPECT_FALSE(rig.reconnector->away());
+    EXPECT_EQ(rig.opens, 2);
+    EXPECT_TRUE(sameGlass(rig.glass(), reference.panel.glass()));
+    EXPECT_EQ(rig.lines.size(), 2u);
+  }
+}
+
 // A failure that does not mean the device went away leaves it open: the driver heals as before.
 TEST(Reconnector, KeepsADeviceWhoseFailureIsNotALoss) {
   Rig rig(*std::find_if(std::begin(BackEnds), std::end(BackEnds),
