@@ -18,7 +18,6 @@
 #include "support/DriverRig.h"
 #include "support/FakeBoard.h"
 #include "support/FakeFtdi.h"
-#include "support/FakeParallelPort.h"
 #include "support/FtdiPinDecoder.h"
 #include "support/QuietPlatform.h"
 
@@ -37,12 +36,7 @@ struct BackEnd {
   std::optional<Mode> ftdi = std::nullopt;
 };
 
-void PrintTo(const BackEnd& backEnd, std::ostream* out) {
-  *out << backEnd.name;
-}
-
 const BackEnd BackEnds[] = {
-    {"Ppdev", "ppdev:/dev/parport0", "/dev/parport0", "PPWCONTROL"},
     {"Gpio", "gpio:gpiochip0:clk=11,din=10,res=25,light=18", "/dev/gpiochip0",
      "GPIO_V2_LINE_SET_VALUES_IOCTL"},
     {"Spi", "spi:/dev/spidev0.0:res=gpiochip1/3,light=gpiochip0/18", "/dev/spidev0.0",
@@ -78,54 +72,23 @@ struct Rig {
   }
   ~Rig() { reporting = nullptr; }
 
-  bool onParallelPort() const { return std::string(backEnd.name) == "Ppdev"; }
-
   OpenedHardware open() {
     ++opens;
-    if (onParallelPort()) {
-      return openHardware(parsePortSelection(backEnd.selection), 0x378, parallelPort);
-    }
     if (!backEnd.ftdi) return openHardware(parsePortSelection(backEnd.selection), 0x378, board);
     FtdiConnection connection = openFtdi(FtdiConfig{.mode = *backEnd.ftdi}, 0x378, fake);
     return {.port = std::move(connection.port), .bus = std::move(connection.bus)};
   }
-  panel::Glass glass() const {
-    if (onParallelPort()) {
-      // The module powered afresh at the replug, then driven by the writes since.
-      panel::VirtualPanel module;
-      const auto& operations = parallelPort.operations();
-      for (std::size_t i = poweredAt; i < operations.size(); ++i) {
-        if (operations[i].kind == PortOperation::Kind::Out) {
-          module.write(operations[i].number, operations[i].value);
-        }
-      }
-      return module.glass();
-    }
-    return backEnd.ftdi ? panel.glass() : board.module.glass();
-  }
+  panel::Glass glass() const { return backEnd.ftdi ? panel.glass() : board.module.glass(); }
   void unplug() {
-    if (onParallelPort()) return parallelPort.unplug();
     if (backEnd.ftdi) return fake.unplug();
     board.unplug(backEnd.device);
   }
   void replug() {
-    if (onParallelPort()) {
-      poweredAt = parallelPort.operations().size();
-      return parallelPort.replug();
-    }
     if (backEnd.ftdi) return fake.replug();
     board.replug(backEnd.device);
   }
   // Unplugs the device during the next call that sends.
   void unplugDuringNextSend() {
-    if (onParallelPort()) {
-      const auto log = parallelPort.log();
-      const auto sent = std::count_if(log.begin(), log.end(), [&](const std::string& entry) {
-        return entry.starts_with(backEnd.sendingCall);
-      });
-      return parallelPort.onCall(backEnd.sendingCall, static_cast<int>(sent) + 1,
-                                 [this] { parallelPort.unplug(); });
-    }
     if (backEnd.ftdi) return fake.unplugAtWrite(fake.callCount("write") + 1);
     board.unplugAt(backEnd.device, backEnd.sendingCall,
                    static_cast<int>(board.calls[backEnd.sendingCall]) + 1);
@@ -137,8 +100,6 @@ struct Rig {
   }
 
   BackEnd backEnd;
-  FakeParallelPort parallelPort;
-  std::size_t poweredAt = 0;
   FakeBoard board;
   FakeFtdi fake;
   panel::VirtualPanel panel;

@@ -21,21 +21,12 @@ constexpr std::size_t RamBytes = 504;
 
 // Frames of the initialisation without the start-up picture, from its sequence.
 std::size_t powerUpFrames(bool clearsRam) {
+  using Kind = SequenceStep::Kind;
   std::size_t frames = 0;
   for (const SequenceStep& step : sequence::PowerUp) {
-    switch (step.kind) {
-      case SequenceStep::Kind::Command:
-        frames += 1;
-        break;
-      case SequenceStep::Kind::ContrastPair:
-        frames += 2;
-        break;
-      case SequenceStep::Kind::ClearRam:
-        frames += clearsRam ? RamBytes : 0;
-        break;
-      default:
-        break;
-    }
+    if (step.kind == Kind::Command) frames += 1;
+    if (step.kind == Kind::ContrastPair) frames += 2;
+    if (step.kind == Kind::ClearRam && clearsRam) frames += RamBytes;
   }
   return frames;
 }
@@ -44,15 +35,6 @@ struct Geometry {
   int32_t rows;
   int32_t width;
 };
-
-IoProperties propertiesOf(const Geometry& geometry) {
-  return {.textColumns = 14,
-          .textRows = geometry.rows,
-          .graphicsWidth = geometry.width,
-          .graphicsHeight = 48,
-          .contrastOn = true,
-          .contrastValue = 0x80};
-}
 
 // The driver of a rig: its port records, and tees what went through to a panel.
 struct Rig {
@@ -66,7 +48,12 @@ struct Rig {
   Driver driver{Platform{&port, &pauses, &settings, &folder}};
 
   void start(const Geometry& geometry, RefreshMode mode) {
-    driver.SetIOPropertys("378", propertiesOf(geometry));
+    driver.SetIOPropertys("378", {.textColumns = 14,
+                                  .textRows = geometry.rows,
+                                  .graphicsWidth = geometry.width,
+                                  .graphicsHeight = 48,
+                                  .contrastOn = true,
+                                  .contrastValue = 0x80});
     driver.setRefreshPolicy({mode, 0});
     driver.Init();
     driver.setContrast(0xB0);

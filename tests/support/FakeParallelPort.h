@@ -24,9 +24,7 @@ namespace om6211::testing {
 // /dev/parport0", "PPCLAIM", "PPWCONTROL 03", "ioperm 378 3 on", "outb 37a 03", "close"), keeps
 // the register traffic as port operations, and fails any call with any errno on request. Like
 // the kernel it grants direct access port by port; an outb or inb without it is logged as
-// "not granted" (the real machine would kill the process) and goes nowhere. The port's device
-// can be unplugged: its file opened before is dead from then on (ENODEV), and opening fails
-// (ENOENT) until it is plugged in again.
+// "not granted" (the real machine would kill the process) and goes nowhere.
 class FakeParallelPort final : public SystemCalls {
  public:
   static constexpr int Fd = 7;
@@ -55,33 +53,12 @@ class FakeParallelPort final : public SystemCalls {
   // The I/O ports direct access is granted to now.
   const std::set<unsigned long>& granted() const { return granted_; }
 
-  void unplug() {
-    std::lock_guard lock(mutex_);
-    plugged_ = false;
-    ++generation_;
-  }
-  void replug() {
-    std::lock_guard lock(mutex_);
-    plugged_ = true;
-  }
-
   bool portInstructions = true;
   uint32_t portBase = 0x378;
 
-  int open(const char* path, int) override {
-    {
-      std::lock_guard lock(mutex_);
-      if (!plugged_) return failWith(ENOENT);
-      openedIn_ = generation_;
-    }
-    return call("open " + std::string(path), Fd);
-  }
+  int open(const char* path, int) override { return call("open " + std::string(path), Fd); }
   int ioctl(int fd, unsigned long request, void* argument) override {
     if (fd != Fd) return failWith(EBADF);
-    {
-      std::lock_guard lock(mutex_);
-      if (openedIn_ != generation_) return failWith(ENODEV);
-    }
     auto* byte = static_cast<uint8_t*>(argument);
     switch (request) {
       case PPCLAIM:
@@ -201,9 +178,6 @@ class FakeParallelPort final : public SystemCalls {
   }
 
   mutable std::mutex mutex_;
-  bool plugged_ = true;
-  int generation_ = 0;  // how often the device was unplugged
-  int openedIn_ = 0;
   std::condition_variable claimChanged_;
   bool claimHeld_ = false;
   std::vector<std::string> log_;

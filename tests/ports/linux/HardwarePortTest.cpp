@@ -297,6 +297,7 @@ TEST(HardwarePort, CarriesOnlyTheDriversRegistersAndReportsFailures) {
           << selection << " " << std::hex << access.port;
     }
     EXPECT_EQ(port->failureCount(), refused);
+    EXPECT_FALSE(port->deviceLost()) << "a refused address is no sign of the device gone";
   }
 
   FakeParallelPort fake;
@@ -308,6 +309,7 @@ TEST(HardwarePort, CarriesOnlyTheDriversRegistersAndReportsFailures) {
   EXPECT_EQ(port->lastFailure(),
             "PPWCONTROL on /dev/parport0 failed: Input/output error; the device went away "
             "(unplugged, or its driver was unloaded)");
+  EXPECT_TRUE(port->deviceLost());
 }
 
 // The kernel's own lock table names the holder: a second open file of the display is refused
