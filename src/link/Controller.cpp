@@ -1,7 +1,7 @@
 #include "link/Controller.h"
 
-#include "module/ControllerCommands.h"
 #include "link/SplashImage.h"
+#include "module/ControllerCommands.h"
 
 namespace om6211 {
 namespace {
@@ -41,6 +41,10 @@ void Controller::sendContrast(bool contrastOn, uint8_t contrastValue) {
 
 void Controller::pulseReset() {
   play(sequence::ResetPulse);
+}
+
+void Controller::resume() {
+  play(sequence::Resume);
 }
 
 void Controller::powerUp(bool clearRam) {

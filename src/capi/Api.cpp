@@ -1,0 +1,219 @@
+// The C entry points: check the arguments, lock the display, forward to it, and turn every
+// failure into -1 (NULL from om6211_open) with errno and the thread's message set.
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#include "capi/CallErrors.h"
+#include "capi/Display.h"
+#include "module/Geometry.h"
+#include "om6211/om6211.h"
+
+struct om6211_display {
+  om6211::capi::Display display;
+};
+
+namespace {
+
+using om6211::FrameMemory;
+using om6211::capi::failWith;
+namespace module = om6211::module;
+
+constexpr int Failed = -1;
+constexpr int MaxBusDelay = 1'000'000;
+constexpr std::size_t RowBytes = (module::Columns + 7) / 8;
+
+// The caller's options over the defaults: a caller built against an older, shorter struct
+// gets the defaults of the fields it does not know. False (errno and message set) when one is
+// out of range.
+bool settingsOf(const om6211_options* options, om6211::capi::DisplaySettings& settings) {
+  om6211_options given;
+  om6211_options_init(&given);
+  if (options != nullptr) {
+    if (options->size < sizeof options->size) {
+      failWith(EINVAL, "om6211_options.size must be sizeof (struct om6211_options)");
+      return false;
+    }
+    std::memcpy(&given, options, std::min<std::size_t>(options->size, sizeof given));
+  }
+  if (given.contrast < 0 || given.contrast > 255) {
+    failWith(EINVAL, "contrast must be 0-255");
+    return false;
+  }
+  if (given.bus_delay < 0 || given.bus_delay > MaxBusDelay) {
+    failWith(EINVAL, "bus_delay must be 0-1000000");
+    return false;
+  }
+  settings = {.contrast = static_cast<uint8_t>(given.contrast),
+              .backlight = given.backlight != 0,
+              .fullRefresh = given.full_refresh != 0,
+              .keep = given.keep != 0,
+              .busDelay = given.bus_delay,
+              .trace = given.trace};
+  return true;
+}
+
+template <typename Call>
+int onDisplay(om6211_display* display, Call&& call) noexcept {
+  if (display == nullptr) {
+    failWith(EINVAL, "no display (null pointer)");
+    return Failed;
+  }
+  try {
+    const std::lock_guard lock(display->display.mutex());
+    return call(display->display);
+  } catch (...) {
+    om6211::capi::failWithCurrentException();
+    return Failed;
+  }
+}
+
+int noPicture() {
+  failWith(EINVAL, "no picture (null pointer)");
+  return Failed;
+}
+
+}  // namespace
+
+extern "C" {
+
+void om6211_options_init(struct om6211_options* options) {
+  if (options == nullptr) return;
+  *options = {.size = sizeof *options,
+              .contrast = 128,
+              .backlight = 0,
+              .full_refresh = 0,
+              .keep = 0,
+              .bus_delay = 0,
+              .trace = nullptr};
+}
+
+om6211_display* om6211_open(const char* port, const struct om6211_options* options) {
+  if (port == nullptr) {
+    failWith(EINVAL, "no port text (null pointer)");
+    return nullptr;
+  }
+  om6211::capi::DisplaySettings settings;
+  if (!settingsOf(options, settings)) return nullptr;
+  try {
+    return new om6211_display{om6211::capi::Display(port, settings)};
+  } catch (...) {
+    om6211::capi::failWithCurrentException();
+    return nullptr;
+  }
+}
+
+void om6211_close(om6211_display* display) {
+  delete display;
+}
+
+int om6211_show(om6211_display* display, const uint8_t pages[504]) {
+  if (pages == nullptr) return noPicture();
+  return onDisplay(display, [&](om6211::capi::Display& shown) {
+    FrameMemory::Layer picture;
+    for (int page = 0; page < module::Pages; ++page) {
+      for (int x = 0; x < module::Columns; ++x) {
+        picture[FrameMemory::layerIndex(x, page)] = pages[page * module::Columns + x];
+      }
+    }
+    shown.show(picture);
+    return 0;
+  });
+}
+
+int om6211_show_rows(om6211_display* display, const uint8_t* rows, size_t stride) {
+  if (rows == nullptr) return noPicture();
+  if (stride < RowBytes) {
+    failWith(EINVAL, "stride must be at least 11 bytes (84 pixels a row)");
+    return Failed;
+  }
+  return onDisplay(display, [&](om6211::capi::Display& shown) {
+    FrameMemory::Layer picture{};
+    for (int y = 0; y < module::Rows; ++y) {
+      const uint8_t* row = rows + static_cast<std::size_t>(y) * stride;
+      const uint8_t bit = static_cast<uint8_t>(1u << (y % module::PageRows));
+      for (int x = 0; x < module::Columns; ++x) {
+        if ((row[x / 8] >> (7 - x % 8) & 1) != 0) {
+          picture[FrameMemory::layerIndex(x, y / module::PageRows)] |= bit;
+        }
+      }
+    }
+    shown.show(picture);
+    return 0;
+  });
+}
+
+int om6211_set_contrast(om6211_display* display, int level) {
+  if (level < 0 || level > 255) {
+    failWith(EINVAL, "contrast must be 0-255");
+    return Failed;
+  }
+  return onDisplay(display, [&](om6211::capi::Display& shown) {
+    shown.setContrast(static_cast<uint8_t>(level));
+    return 0;
+  });
+}
+
+int om6211_set_backlight(om6211_display* display, int on) {
+  return onDisplay(display, [&](om6211::capi::Display& shown) {
+    shown.setBacklight(on != 0);
+    return 0;
+  });
+}
+
+int om6211_set_inverted(om6211_display* display, int inverted) {
+  return onDisplay(display, [&](om6211::capi::Display& shown) {
+    shown.setInverted(inverted != 0);
+    return 0;
+  });
+}
+
+int om6211_set_power(om6211_display* display, int on) {
+  return onDisplay(display, [&](om6211::capi::Display& shown) {
+    shown.setPower(on != 0);
+    return 0;
+  });
+}
+
+int om6211_glass(om6211_display* display, uint8_t pages[504]) {
+  if (pages == nullptr) return noPicture();
+  return onDisplay(display, [&](om6211::capi::Display& shown) {
+    const auto glass = shown.glass();
+    if (!glass) {
+      failWith(ENOTSUP, "the glass is known only on the virtual port");
+      return Failed;
+    }
+    std::fill_n(pages, module::RamBytes, uint8_t{0});
+    for (int y = 0; y < module::Rows; ++y) {
+      for (int x = 0; x < module::Columns; ++x) {
+        if (glass->isDark(x, y)) {
+          pages[y / module::PageRows * module::Columns + x] |=
+              static_cast<uint8_t>(1u << (y % module::PageRows));
+        }
+      }
+    }
+    return 0;
+  });
+}
+
+long long om6211_frames_sent(om6211_display* display) {
+  long long frames = Failed;
+  onDisplay(display, [&](om6211::capi::Display& shown) {
+    frames = static_cast<long long>(shown.framesSent());
+    return 0;
+  });
+  return frames;
+}
+
+const char* om6211_error(void) {
+  return om6211::capi::lastError();
+}
+
+const char* om6211_version(void) {
+  return OM6211_VERSION;
+}
+
+}  // extern "C"
