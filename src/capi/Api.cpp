@@ -5,12 +5,14 @@
 #include <cstddef>
 #include <cstring>
 #include <mutex>
-#include <new>
+#include <optional>
 
 #include "capi/CallErrors.h"
 #include "capi/Display.h"
 #include "module/Geometry.h"
 #include "om6211/om6211.h"
+#include "render/GlyphCodes.h"
+#include "render/GlyphTable.h"
 
 struct om6211_display {
   om6211::capi::Display display;
@@ -206,6 +208,23 @@ long long om6211_frames_sent(om6211_display* display) {
     return 0;
   });
   return frames;
+}
+
+int om6211_glyph(uint32_t character, uint8_t columns[5]) {
+  if (columns == nullptr) {
+    failWith(EINVAL, "no room for the glyph (null pointer)");
+    return Failed;
+  }
+  const std::optional<uint8_t> code = character == om6211::ReplacementGlyphCode
+                                          ? om6211::ReplacementGlyphCode
+                                          : om6211::glyphCodeOf(static_cast<char32_t>(character));
+  if (!code) {
+    failWith(ENOENT, "the display has no glyph for this character");
+    return Failed;
+  }
+  const auto glyph = om6211::glyphFor(*code, om6211::GlyphVariant::Default);
+  std::copy(glyph.begin(), glyph.end(), columns);
+  return 0;
 }
 
 const char* om6211_error(void) {

@@ -67,6 +67,12 @@ OM6211_PUBLIC int om6211_glass(om6211_display* display, uint8_t pages[504]);
 /* The 9-bit frames sent to the module since it was opened, the start-up ones included. */
 OM6211_PUBLIC long long om6211_frames_sent(om6211_display* display);
 
+/* The display's own 5 x 8 glyph of a Unicode character, as the text output draws it: 5 pixel
+   columns, leftmost first, bit 0 the top pixel. For printable ASCII and the accented letters
+   of the glyph table; other characters: -1 with errno ENOENT (the table's replacement glyph is
+   that of U+007F). */
+OM6211_PUBLIC int om6211_glyph(uint32_t character, uint8_t columns[5]);
+
 /* The calling thread's latest failure message ("" when none). */
 OM6211_PUBLIC const char* om6211_error(void);
 /* The library's version, "MAJOR.MINOR.PATCH". */
