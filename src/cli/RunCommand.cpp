@@ -12,7 +12,7 @@ int run(const ParsedArguments& arguments) {
   const PreparedScript script = prepareScript(arguments.positional[0]);
   PanelSession session(settings);
   PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"), style);
-  const ScriptOutcome outcome = runScript(script, session, stdout);
+  const ScriptOutcome outcome = runScript(script, session, stdout, arguments.has("--keep"));
   if (arguments.has("--stats")) printCallCosts(outcome.costs, stdout);
   if (outcome.failures > 0) {
     reportProblem(std::to_string(outcome.failures) + " call(s) of " + script.name + " failed");
@@ -29,7 +29,8 @@ const Command& runCommand() {
        "Replays a host script, one driver call per line, through the driver's exported entry "
        "points onto the virtual panel.",
        joined({{{"--stats", "",
-                 "after the results, print what the calls cost per entry point (see below)"}},
+                 "after the results, print what the calls cost per entry point (see below)"},
+                keepOption()},
                platformOptions(),
                pictureOptions()}),
        "The whole script, and every bitmap file it names, is checked before the first call;\n"
@@ -37,6 +38,8 @@ const Command& runCommand() {
        "reported with its line and the driver's message and the script goes on; the exit\n"
        "status is then 1. Output that cannot be written (standard output, the trace, a\n"
        "picture) gives exit status 2. Pauses are recorded in the trace, not waited out.\n"
+       "With --keep, every LCD_Init of the script continues the display instead of\n"
+       "initialising it.\n"
        "\n"
        "--stats prints, after the lines the calls print, one line per entry point the script\n"
        "called, in the order DLL_GetInfo, LCD_SetIOPropertys, LCD_Init, LCD_CleanUp,\n"
