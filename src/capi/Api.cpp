@@ -73,6 +73,39 @@ int onDisplay(om6211_display* display, Call&& call) noexcept {
   }
 }
 
+// Bit (8 * i + j) of `block` moved to bit (8 * j + i): an 8 x 8 bit matrix transposed.
+constexpr uint64_t transposed(uint64_t block) {
+  uint64_t t = (block ^ (block >> 7)) & 0x00AA00AA00AA00AAull;
+  block ^= t ^ (t << 7);
+  t = (block ^ (block >> 14)) & 0x0000CCCC0000CCCCull;
+  block ^= t ^ (t << 14);
+  t = (block ^ (block >> 28)) & 0x00000000F0F0F0F0ull;
+  return block ^ t ^ (t << 28);
+}
+
+// Rows of pixels, most significant bit leftmost, as the layer's page bytes (bit 0 the top):
+// eight rows of one byte column at a time, as one 8 x 8 bit block turned on its side.
+FrameMemory::Layer layerOfRows(const uint8_t* rows, std::size_t stride) {
+  FrameMemory::Layer picture{};
+  for (int page = 0; page < module::Pages; ++page) {
+    for (std::size_t byte = 0; byte < RowBytes; ++byte) {
+      uint64_t block = 0;  // byte r: the page's row r; bit 7 - c of it: pixel column c
+      for (int row = 0; row < module::PageRows; ++row) {
+        const std::size_t y = static_cast<std::size_t>(page * module::PageRows + row);
+        block |= uint64_t{rows[y * stride + byte]} << (8 * row);
+      }
+      // Transposed, byte 7 - c holds pixel column c with bit r the row r.
+      const uint64_t columns = transposed(block);
+      for (int c = 0; c < 8; ++c) {
+        const int x = static_cast<int>(byte) * 8 + c;
+        if (x >= module::Columns) break;
+        picture[FrameMemory::layerIndex(x, page)] = static_cast<uint8_t>(columns >> (8 * (7 - c)));
+      }
+    }
+  }
+  return picture;
+}
+
 int noPicture() {
   failWith(EINVAL, "no picture (null pointer)");
   return Failed;
@@ -133,17 +166,7 @@ int om6211_show_rows(om6211_display* display, const uint8_t* rows, size_t stride
     return Failed;
   }
   return onDisplay(display, [&](om6211::capi::Display& shown) {
-    FrameMemory::Layer picture{};
-    for (int y = 0; y < module::Rows; ++y) {
-      const uint8_t* row = rows + static_cast<std::size_t>(y) * stride;
-      const uint8_t bit = static_cast<uint8_t>(1u << (y % module::PageRows));
-      for (int x = 0; x < module::Columns; ++x) {
-        if ((row[x / 8] >> (7 - x % 8) & 1) != 0) {
-          picture[FrameMemory::layerIndex(x, y / module::PageRows)] |= bit;
-        }
-      }
-    }
-    shown.show(picture);
+    shown.show(layerOfRows(rows, stride));
     return 0;
   });
 }
