@@ -19,7 +19,7 @@ using Pages = std::array<uint8_t, OM6211_PAGE_BYTES>;
 
 constexpr std::size_t MaxCallsPerInput = 32;
 // An input ends once its calls have sent this many frames: a whole picture is 504 and more.
-constexpr long long FramesPerInput = 1500;
+constexpr long long FramesPerInput = 800;
 
 struct State {
   om6211_display* display = nullptr;
@@ -49,7 +49,11 @@ void reopen(FuzzedDataProvider& input) {
   state.shown.fill(0);
   state.on = true;
   state.inverted = false;
-  if (state.display == nullptr) state.display = om6211_open("virtual", nullptr);
+  if (state.display == nullptr) {  // options or port refused: the defaults on the panel
+    state.display = om6211_open("virtual", nullptr);
+    state.virtualPort = true;
+    state.pictureKnown = true;
+  }
 }
 
 void checkGlass() {
@@ -91,6 +95,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
   const long long framesBefore = om6211_frames_sent(state.display);
+  bool reopened = false;
   for (std::size_t call = 0; call < MaxCallsPerInput && input.remaining_bytes() > 0; ++call) {
     if (om6211_frames_sent(state.display) - framesBefore > FramesPerInput) break;
     switch (input.ConsumeIntegralInRange(0, 9)) {
@@ -148,10 +153,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         break;
       }
       case 7:
-        if (input.ConsumeIntegralInRange(0, 15) == 0) reopen(input);
+        // Opening powers the display up, the dearest call by far: once an input at most.
+        if (!reopened && input.ConsumeIntegralInRange(0, 15) == 0) {
+          reopen(input);
+          reopened = true;
+        }
+        break;
+      case 8:
+        checkGlass();
         break;
       default:
-        checkGlass();
+        if (om6211_frames_sent(state.display) < 0 || om6211_version()[0] == '\0') std::abort();
         break;
     }
     if (std::strlen(om6211_error()) > 4096) std::abort();

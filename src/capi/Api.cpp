@@ -214,10 +214,9 @@ int om6211_glass(om6211_display* display, uint8_t pages[504]) {
     std::fill_n(pages, module::RamBytes, uint8_t{0});
     for (int y = 0; y < module::Rows; ++y) {
       for (int x = 0; x < module::Columns; ++x) {
-        if (glass->isDark(x, y)) {
-          pages[y / module::PageRows * module::Columns + x] |=
-              static_cast<uint8_t>(1u << (y % module::PageRows));
-        }
+        const bool dark = glass->dark[static_cast<std::size_t>(x + y * module::Columns)];
+        pages[y / module::PageRows * module::Columns + x] |=
+            static_cast<uint8_t>(unsigned{dark} << (y % module::PageRows));
       }
     }
     return 0;
