@@ -1,5 +1,6 @@
 # What `cmake --install` puts where on Linux and other Unix systems: the om6211 command and its
-# manual page, the LCDd driver module in LCDproc's module folder, and the documentation. (The
+# manual page, the LCDd driver module in LCDproc's module folder, the udev rules, and the
+# documentation. (The
 # Windows build installs its release folder; see WindowsDll.cmake.) Included at the end of the
 # top-level list file, when every target exists.
 include(GNUInstallDirs)
@@ -54,10 +55,23 @@ if(NOT WIN32)
     VERBATIM)
   add_custom_target(om6211_changelog ALL DEPENDS ${OM6211_DOC_BUILD_DIR}/changelog.gz)
 
-  install(FILES README.md packaging/copyright ${OM6211_DOC_BUILD_DIR}/changelog.gz
-          DESTINATION ${CMAKE_INSTALL_DOCDIR})
-  # The pictures the README shows.
-  install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs FILES_MATCHING PATTERN "*.png")
+  # The pages of docs/ lie beside the installed README, so its links lose their "docs/".
+  file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
+  string(REPLACE "](docs/" "](" readme "${readme}")
+  file(WRITE ${OM6211_DOC_BUILD_DIR}/README.md "${readme}")
+  install(FILES ${OM6211_DOC_BUILD_DIR}/README.md packaging/copyright
+          ${OM6211_DOC_BUILD_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # The guides, hardware notes, troubleshooting page and design notes, with their pictures,
+  # folder by folder. Messages may name a page of it with an anchor
+  # (/usr/share/doc/om6211/troubleshooting.md#ANCHOR), so the pages stay uncompressed.
+  install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}
+          FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
+  # The udev rules that give users the parallel port, GPIO chips, SPI devices and FTDI
+  # adapters. udev reads packages' rules from lib/udev/rules.d below /usr (recent udev also
+  # below /usr/local), never from a multiarch library folder, hence not CMAKE_INSTALL_LIBDIR;
+  # below any other prefix they are copied to /etc/udev/rules.d by hand.
+  file(GLOB udev_rules ${PROJECT_SOURCE_DIR}/packaging/udev/*.rules)
+  install(FILES ${udev_rules} DESTINATION lib/udev/rules.d)
   if(EXISTS ${PROJECT_SOURCE_DIR}/packaging/lcdproc/om6211.conf)
     install(FILES packaging/lcdproc/om6211.conf DESTINATION ${CMAKE_INSTALL_DOCDIR})
   endif()

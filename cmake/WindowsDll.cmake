@@ -14,7 +14,7 @@ target_link_libraries(om6211_exports PUBLIC om6211_windows_platform)
 
 # DLPORTIO.DLL ships with its installer, not with us: link against an import library made
 # from our own description of its two exports.
-set(OM6211_DLPORTIO_DEF ${CMAKE_CURRENT_SOURCE_DIR}/platform/windows/dlportio.def)
+set(OM6211_DLPORTIO_DEF ${CMAKE_CURRENT_SOURCE_DIR}/ports/windows/dlportio.def)
 set(OM6211_DLPORTIO_IMPORTS ${CMAKE_CURRENT_BINARY_DIR}/libdlportio.a)
 add_custom_command(
   OUTPUT ${OM6211_DLPORTIO_IMPORTS}

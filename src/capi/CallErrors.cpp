@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "driver/PortText.h"
+#include "ports/portable/PortOpenError.h"
 #include "seams/PortIo.h"
 
 namespace om6211::capi {
@@ -61,9 +62,10 @@ void failWithCurrentException() noexcept {
     failWith(EINVAL, failure.what());
   } catch (const PortFailure& failure) {
     failWith(EIO, failure.what());
-  } catch (const std::exception& failure) {
-    // What remains is a back end that could not open its device.
+  } catch (const PortOpenError& failure) {
     failWith(errorNamedIn(failure.what()), failure.what());
+  } catch (const std::exception& failure) {
+    failWith(EIO, failure.what());
   } catch (...) {
     failWith(EIO, "unknown failure");
   }

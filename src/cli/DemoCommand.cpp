@@ -5,6 +5,7 @@
 #include "cli/DisplayRun.h"
 #include "cli/HostBitmap.h"
 #include "dll/Exports.h"
+#include "module/Geometry.h"
 #include "panel/TerminalPicture.h"
 
 namespace om6211::cli {
@@ -39,7 +40,7 @@ std::vector<std::string> demoRows() {
   for (const std::string& row : rows) codes.push_back(toCp1250(row).codes);
   // The custom glyph has no character of its own: its code goes in as it is.
   codes.push_back("I " + std::string(1, static_cast<char>(HeartGlyph)) + " XOR mixing");
-  for (std::string& row : codes) row.resize(14, ' ');
+  for (std::string& row : codes) row.resize(module::TextColumns, ' ');
   return codes;
 }
 
@@ -47,13 +48,13 @@ std::vector<std::string> demoRows() {
 // light on dark.
 HostBitmap demoGraphic() {
   HostBitmap bitmap{};
-  for (int y = 0; y < 48; ++y) {
-    for (int x = 0; x < 84; ++x) {
+  for (int y = 0; y < module::Rows; ++y) {
+    for (int x = 0; x < module::Columns; ++x) {
       const int dx = x - 64;
       const int dy = y - 31;
       const bool bar = y < 8;
       const bool disc = dx * dx + dy * dy <= 14 * 14;
-      bitmap[static_cast<std::size_t>(x + y * 84)] = bar || disc ? 1 : 0;
+      bitmap[static_cast<std::size_t>(x + y * module::Columns)] = bar || disc ? 1 : 0;
     }
   }
   return bitmap;
@@ -81,7 +82,7 @@ int run(const ParsedArguments& given) {
                 LCD_SetOutputAddress(0, static_cast<int32_t>(row));
                 for (char code : rows[row]) LCD_SendToMemory(static_cast<uint8_t>(code));
               }
-              LCD_SendToGfxMemory(graphic.data(), 0, 0, 83, 47, 0);
+              LCD_SendToGfxMemory(graphic.data(), 0, 0, module::Columns - 1, module::Rows - 1, 0);
             }));
   if (startupPicture) {
     std::printf("Start-up picture:\n%s\n", panel::terminalPicture(*startupPicture).c_str());

@@ -4,6 +4,7 @@
 
 #include "dll/ExportBinding.h"
 #include "dll/Exports.h"
+#include "module/Geometry.h"
 
 namespace om6211::cli {
 
@@ -18,7 +19,8 @@ void DisplayRun::configureAndInit() {
   char portText[16];
   std::snprintf(portText, sizeof portText, "%X", static_cast<unsigned>(display_.portBase));
   check("LCD_SetIOPropertys", failureOf([&] {
-          LCD_SetIOPropertys(portText, display_.delay, display_.delay, 14, 6, 84, 48,
+          LCD_SetIOPropertys(portText, display_.delay, display_.delay, module::TextColumns,
+                             module::TextRows, module::Columns, module::Rows,
                              display_.backlight ? 1 : 0, 0, 1,
                              static_cast<uint32_t>(display_.contrast), 0, 0, 0);
         }));

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "module/Geometry.h"
+
 namespace om6211::cli {
 
 GrayImage fitWithin(const GrayImage& image, int boxWidth, int boxHeight) {
@@ -35,10 +37,9 @@ GrayImage fitWithin(const GrayImage& image, int boxWidth, int boxHeight) {
 }
 
 HostBitmap toHostBitmap(const GrayImage& image, int width, bool dither) {
-  constexpr int Height = 48;
-  const GrayImage fitted = fitWithin(image, width, Height);
+  const GrayImage fitted = fitWithin(image, width, module::Rows);
   const int left = (width - fitted.width) / 2;
-  const int top = (Height - fitted.height) / 2;
+  const int top = (module::Rows - fitted.height) / 2;
   HostBitmap bitmap{};
   // Floyd-Steinberg: each pixel's rounding error is passed on to its unvisited neighbours.
   std::vector<int> levels(fitted.levels.begin(), fitted.levels.end());

@@ -4,6 +4,7 @@
 #include "cli/GrayImage.h"
 #include "cli/HostBitmap.h"
 #include "dll/Exports.h"
+#include "module/Geometry.h"
 
 namespace om6211::cli {
 namespace {
@@ -11,12 +12,13 @@ namespace {
 int run(const ParsedArguments& arguments) {
   LoadedImage loaded = loadImage(arguments.positional[0]);
   if (loaded.problem) throw UsageError(*loaded.problem);
-  const HostBitmap bitmap = toHostBitmap(loaded.image, 84, arguments.has("--dither"));
+  const HostBitmap bitmap = toHostBitmap(loaded.image, module::Columns, arguments.has("--dither"));
 
   DisplayRun run(arguments);
   run.configureAndInit();
   run.check("LCD_SendToGfxMemory", failureOf([&] {
-              LCD_SendToGfxMemory(bitmap.data(), 0, 0, 83, 47, arguments.has("--inverted") ? 1 : 0);
+              LCD_SendToGfxMemory(bitmap.data(), 0, 0, module::Columns - 1, module::Rows - 1,
+                                  arguments.has("--inverted") ? 1 : 0);
             }));
   return run.finish(!arguments.has("--png"));
 }

@@ -5,12 +5,13 @@
 #include "cli/RunStop.h"
 #include "cli/TestPatterns.h"
 #include "dll/Exports.h"
+#include "module/Geometry.h"
 
 namespace om6211::cli {
 namespace {
 
-constexpr int Columns = 14;
-constexpr int Rows = 6;
+constexpr int Columns = module::TextColumns;
+constexpr int Rows = module::TextRows;
 constexpr int FirstGlyph = 0x20;
 constexpr int GlyphCount = 256 - FirstGlyph;
 
@@ -44,8 +45,9 @@ int run(const ParsedArguments& arguments) {
   DisplayRun run(arguments);
   run.configureAndInit();
   if (bitmap) {
-    run.check("LCD_SendToGfxMemory",
-              failureOf([&] { LCD_SendToGfxMemory(bitmap->data(), 0, 0, 83, 47, 0); }));
+    run.check("LCD_SendToGfxMemory", failureOf([&] {
+                LCD_SendToGfxMemory(bitmap->data(), 0, 0, module::Columns - 1, module::Rows - 1, 0);
+              }));
   } else {
     showEveryGlyph(run, hold);
   }

@@ -13,13 +13,14 @@
 #include "dll/ExportBinding.h"
 #include "dll/Exports.h"
 #include "driver/IoProperties.h"
+#include "module/Geometry.h"
 
 namespace om6211::cli {
 namespace {
 
 // The host starts out with the full graphics width; a configuration call that goes through sets
 // the width, which is the row stride of the host's bitmaps from then on.
-constexpr int InitialGraphicsWidth = 84;
+constexpr int InitialGraphicsWidth = module::Columns;
 
 int configuredGraphicsWidth(const ScriptCall& configuration) {
   return clampedGeometry(static_cast<int32_t>(configuration.numbers[4]), InitialGraphicsWidth);

@@ -1,10 +1,12 @@
 #include "cli/TestPatterns.h"
 
+#include "module/Geometry.h"
+
 namespace om6211::cli {
 namespace {
 
-constexpr int Width = 84;
-constexpr int Height = 48;
+constexpr int Width = module::Columns;
+constexpr int Height = module::Rows;
 
 struct Pattern {
   std::string_view name;
@@ -17,7 +19,7 @@ constexpr Pattern Patterns[] = {
     {"all-on", [](int, int) { return true; }},
     {"all-off", [](int, int) { return false; }},
     {"columns", [](int x, int) { return x % 2 == 0; }},
-    {"pages", [](int, int y) { return y % 8 <= y / 8; }},
+    {"pages", [](int, int y) { return y % module::PageRows <= y / module::PageRows; }},
 };
 
 }  // namespace

@@ -4,12 +4,13 @@
 #include "cli/DisplayRun.h"
 #include "cli/TextLayout.h"
 #include "dll/Exports.h"
+#include "module/Geometry.h"
 
 namespace om6211::cli {
 namespace {
 
-constexpr std::size_t Columns = 14;
-constexpr std::size_t Rows = 6;
+constexpr std::size_t Columns = module::TextColumns;
+constexpr std::size_t Rows = module::TextRows;
 
 int run(const ParsedArguments& arguments) {
   const Cp1250Text text = toCp1250(arguments.positional[0]);

@@ -21,7 +21,8 @@ void printOverview(std::FILE* out) {
   std::fputs(
       "usage: om6211 COMMAND [arguments] [options]\n\n"
       "Drives the display driver through its exported entry points on a virtual panel that\n"
-      "rebuilds the controller's input from the port writes, or on a real parallel port.\n\n"
+      "rebuilds the controller's input from the port writes, or on real hardware: a parallel\n"
+      "port, GPIO lines, an SPI controller or an FTDI USB adapter (--port).\n\n"
       "commands:\n",
       out);
   for (const Command* command : Commands) {

@@ -1,5 +1,5 @@
 // om6211: the command-line host. It drives the driver only through its exported entry points,
-// on the virtual panel or a real parallel port, and shows what the glass would show.
+// on the virtual panel or real hardware, and shows what the glass would show.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>

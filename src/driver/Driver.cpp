@@ -5,6 +5,7 @@
 #include "driver/PortText.h"
 #include "driver/RefreshSetting.h"
 #include "module/ControllerCommands.h"
+#include "module/Db25Wiring.h"
 #include "render/DisplayRefresh.h"
 #include "render/GraphicsUpload.h"
 
@@ -18,7 +19,6 @@ constexpr const char* SettingsFileBelowHost = "/controller/OM6211/settings.ini";
 #endif
 
 constexpr const char* SettingsSection = "init";
-constexpr uint8_t BacklightOnBits = 0xF0;
 
 }  // namespace
 
@@ -75,7 +75,7 @@ void Driver::SetIOPropertys(const char* portText, const IoProperties& properties
   settings_.PortBase = parsePortText(portText);
   settings_.BusDelay = properties.busDelay;
   settings_.AddressDelay = properties.addressDelay;
-  settings_.BacklightBits = properties.backlight ? BacklightOnBits : 0;
+  settings_.BacklightBits = properties.backlight ? module::db25::BacklightBits : 0;
 
   const std::string file = settingsFilePath();
   SettingsLookup& lookup = *platform_.settings;
@@ -171,7 +171,7 @@ void Driver::showFrame(const FrameMemory::Layer& picture) noexcept {
 }
 
 void Driver::setBacklight(bool on) {
-  settings_.BacklightBits = on ? BacklightOnBits : 0;
+  settings_.BacklightBits = on ? module::db25::BacklightBits : 0;
   withController([](Controller& controller) { controller.link().holdRestingLines(); });
 }
 

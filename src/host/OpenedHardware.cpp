@@ -19,14 +19,14 @@ OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase,
     case PortSelection::Kind::Ppdev:
       return {.port = std::make_unique<PpdevPort>(selection.device, portBase, system)};
     case PortSelection::Kind::Gpio:
-      return {.port = std::make_unique<GpioPort>(selection, portBase, system)};
+      return {.port = std::make_unique<GpioPort>(selection.gpioWiring(), portBase, system)};
     case PortSelection::Kind::Spi:
-      return {.bus = std::make_unique<SpidevBus>(selection, system)};
+      return {.bus = std::make_unique<SpidevBus>(selection.spidevConfig(), system)};
     case PortSelection::Kind::Ftdi: {
-      if (!calls.newFtdiCalls) {
+      if (!calls.newFtdiTransport) {
         throw PortOpenError("ftdi: this program was built without FTDI support (libftdi1)");
       }
-      FtdiConnection adapter = openFtdi(selection.ftdi, portBase, calls.newFtdiCalls());
+      FtdiConnection adapter = openFtdi(selection.ftdi, portBase, calls.newFtdiTransport());
       return {.port = std::move(adapter.port), .bus = std::move(adapter.bus)};
     }
     case PortSelection::Kind::Virtual:

@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "host/FtdiSelection.h"
+
 namespace om6211 {
 namespace {
 
@@ -200,6 +202,26 @@ std::string PortSelection::description() const {
       break;
   }
   return device;
+}
+
+GpioWiring PortSelection::gpioWiring() const {
+  auto offset = [](const std::optional<GpioLine>& line) -> std::optional<uint32_t> {
+    if (!line) return std::nullopt;
+    return line->offset;
+  };
+  return {.chip = device,
+          .clock = offset(clock),
+          .data = offset(data),
+          .reset = offset(reset),
+          .backlight = offset(backlight),
+          .chipSelect = offset(chipSelect)};
+}
+
+SpidevConfig PortSelection::spidevConfig() const {
+  return {.device = device,
+          .speedHz = speedHz,
+          .reset = reset.value_or(GpioLine{}),
+          .backlight = backlight};
 }
 
 PortSelection parsePortSelection(std::string_view text) {

@@ -6,7 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "host/FtdiSelection.h"
+#include "ports/ftdi/FtdiConfig.h"
+#include "ports/linux/GpioLine.h"
+#include "ports/linux/GpioWiring.h"
+#include "ports/linux/SpidevConfig.h"
 
 namespace om6211 {
 
@@ -15,16 +18,6 @@ namespace om6211 {
 class PortSelectionError : public std::invalid_argument {
  public:
   using std::invalid_argument::invalid_argument;
-};
-
-// One line of a GPIO chip.
-struct GpioLine {
-  // "/dev/gpiochipN", another path, or a chip's name or label ("pinctrl-bcm2711"); a plain
-  // "gpiochipN" is read as "/dev/gpiochipN".
-  std::string chip;
-  uint32_t offset = 0;
-
-  friend bool operator==(const GpioLine&, const GpioLine&) = default;
 };
 
 // Which port the driver's frames go out on, as the faces name it (the tool's --port, LCDd's
@@ -44,8 +37,9 @@ struct PortSelection {
   uint32_t base = 0x378;
   std::string device = {};  // the device path of Ppdev and Spi, the chip of Gpio
 
-  // The module's inputs on GPIO lines: all but chip select for Gpio, reset (and the backlight
-  // when wired) for Spi, where the controller's own lines carry clock, data and chip select.
+  // The module's inputs on GPIO lines (a plain "gpiochipN" is read as "/dev/gpiochipN"): all
+  // but chip select for Gpio, reset (and the backlight when wired) for Spi, where the
+  // controller's own lines carry clock, data and chip select.
   std::optional<GpioLine> clock = std::nullopt;
   std::optional<GpioLine> data = std::nullopt;
   std::optional<GpioLine> reset = std::nullopt;
@@ -55,7 +49,11 @@ struct PortSelection {
   uint32_t speedHz = MaxSpeedHz;
   static constexpr uint32_t MaxSpeedHz = 4'000'000;
   // The adapter of Ftdi, its mode and its wiring.
-  FtdiSelection ftdi = {};
+  FtdiConfig ftdi = {};
+
+  // What the GPIO and spidev back ends take of a Gpio and a Spi selection.
+  GpioWiring gpioWiring() const;
+  SpidevConfig spidevConfig() const;
 
   // Whether the selection names real hardware rather than the virtual panel.
   bool isHardware() const { return kind != Kind::Virtual; }

@@ -2,13 +2,9 @@
 
 #include "link/SplashImage.h"
 #include "module/ControllerCommands.h"
+#include "module/Geometry.h"
 
 namespace om6211 {
-namespace {
-
-constexpr int DisplayRamBytes = 84 * 6;
-
-}  // namespace
 
 void Controller::play(std::span<const SequenceStep> steps, bool clearRam) {
   for (const SequenceStep& step : steps) {
@@ -28,7 +24,7 @@ void Controller::play(std::span<const SequenceStep> steps, bool clearRam) {
         break;
       case SequenceStep::Kind::ClearRam:
         if (!clearRam) break;
-        for (int i = 0; i < DisplayRamBytes; ++i) link_->SendData(0x00, settings_.busDelay);
+        for (int i = 0; i < module::RamBytes; ++i) link_->SendData(0x00, settings_.busDelay);
         break;
     }
   }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "module/Geometry.h"
+
 namespace om6211 {
 
 // What the driver knows the display controller holds, since it can never read it back: the
@@ -12,8 +14,8 @@ namespace om6211 {
 // those frames establish for certain; anything it cannot be sure of is unknown.
 class ControllerShadow {
  public:
-  static constexpr int Columns = 84;
-  static constexpr int Pages = 6;
+  static constexpr int Columns = module::Columns;
+  static constexpr int Pages = module::Pages;
   // A page or column the driver does not know, or a page past the last one (where the
   // address stands after a data byte in the last column of the last page).
   static constexpr int Unknown = -1;

@@ -8,12 +8,9 @@
 namespace om6211 {
 
 // Clocks frames into the module by toggling two control lines of a PC parallel port, and holds
-// the other lines on its data register:
-// - data register (the port base): bit 1 the reset line, bits 2 and 3 held high, bits 4-7 the
-//   backlight; written before every frame;
-// - control register (base + 2): bit 0 drives the data line inverted and bit 1 the clock
-//   inverted, so that the second half of each bit raises the clock and the controller samples
-//   the data line then.
+// the reset and backlight lines on its data register (written before every frame), as the DB-25
+// wiring (module/Db25Wiring.h) places them: each bit is two control-register writes, the second
+// raising the clock, when the controller samples the data line.
 // Port operations happen in call order; a port that queues them sends them on flush().
 class ParallelPortBus final : public Bus {
  public:

@@ -16,6 +16,8 @@ namespace om6211::panel {
 // Wiring: pin 1 (control bit 0, inverted) is the serial data line and pin 14 (control bit 1,
 // inverted) the clock; pin 3 (data bit 1) is the reset line and pins 6-9 (data bits 4-7) light
 // the backlight; chip select is held low. Other ports, reads included, do not reach the module.
+// This decoding is the panel's own, not the one the back ends share (module/Db25Wiring.h), on
+// purpose: the panel judges what they put on the wire.
 class VirtualPanel final : public PortIo {
  public:
   static constexpr uint32_t DefaultPortBase = 0x378;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "link/Controller.h"
+#include "module/Geometry.h"
 #include "render/FrameMemory.h"
 #include "render/RefreshScheduler.h"
 #include "render/RenderSettings.h"
@@ -10,7 +11,7 @@
 namespace om6211 {
 
 // Size of the host bitmap: one byte per pixel, a non-zero byte lit, rows GraphicsWidth apart.
-inline constexpr std::size_t HostBitmapBytes = 84 * 48;
+inline constexpr std::size_t HostBitmapBytes = module::Columns * module::Rows;
 
 // Packs the rectangle (x1, y1)-(x2, y2) of the host bitmap into the graphics layer, widened to
 // whole pages, then sets the normal or inverted display mode and refreshes the display, both

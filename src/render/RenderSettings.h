@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "module/Geometry.h"
+
 namespace om6211 {
 
 // What rendering reads and writes of the driver's settings: the geometry a refresh covers, the
@@ -10,13 +12,13 @@ namespace om6211 {
 // counts of the bytes it sends. Every member has its load value from a constant expression.
 struct RenderSettings {
   // Pixel rows per controller page and pages in use; fixed by the module.
-  static constexpr int32_t PageHeight = 8;
-  static constexpr int32_t PageCount = 6;
+  static constexpr int32_t PageHeight = module::PageRows;
+  static constexpr int32_t PageCount = module::Pages;
 
-  static constexpr int32_t MaxGraphicsWidth = 84;
-  static constexpr int32_t MaxGraphicsHeight = 48;
-  static constexpr int32_t MaxTextColumns = 14;
-  static constexpr int32_t MaxTextRows = 6;
+  static constexpr int32_t MaxGraphicsWidth = module::Columns;
+  static constexpr int32_t MaxGraphicsHeight = module::Rows;
+  static constexpr int32_t MaxTextColumns = module::TextColumns;
+  static constexpr int32_t MaxTextRows = module::TextRows;
 
   int32_t AddressDelay = 0;  // delay count of the addressing commands
   int32_t BusDelay = 0;      // delay count of every other serial byte

@@ -3,13 +3,14 @@
 #include <array>
 #include <cstdint>
 
+#include "module/Geometry.h"
 #include "render/FrameMemory.h"
 #include "render/GlyphTable.h"
 
 namespace om6211 {
 
 // Pixel columns of a text cell: a glyph and its spacing column.
-inline constexpr int32_t TextCellWidth = 6;
+inline constexpr int32_t TextCellWidth = module::CellColumns;
 
 // The page bytes of one text cell, leftmost pixel column first.
 using TextCellColumns = std::array<uint8_t, TextCellWidth>;

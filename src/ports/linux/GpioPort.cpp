@@ -2,26 +2,17 @@
 
 #include <cerrno>
 
+#include "module/Db25Wiring.h"
+
 namespace om6211 {
 namespace {
-
-// The registers' bits that reach the module's pins on the parallel-port wiring.
-constexpr uint8_t DataControlBit = 0x01;   // pin 1, inverted
-constexpr uint8_t ClockControlBit = 0x02;  // pin 14, inverted
-constexpr uint8_t ResetDataBit = 0x02;     // pin 3
-constexpr uint8_t BacklightDataBits = 0xF0;
 
 // In the order of the signals' offsets.
 constexpr LineCheck::Signal SignalNames[] = {LineCheck::Data, LineCheck::Clock, LineCheck::Reset,
                                              LineCheck::Backlight, LineCheck::ChipSelect};
 
-std::array<std::optional<uint32_t>, 5> offsetsOf(const PortSelection& selection) {
-  auto offset = [](const std::optional<GpioLine>& line) -> std::optional<uint32_t> {
-    if (!line) return std::nullopt;
-    return line->offset;
-  };
-  return {offset(selection.data), offset(selection.clock), offset(selection.reset),
-          offset(selection.backlight), offset(selection.chipSelect)};
+std::array<std::optional<uint32_t>, 5> offsetsOf(const GpioWiring& wiring) {
+  return {wiring.data, wiring.clock, wiring.reset, wiring.backlight, wiring.chipSelect};
 }
 
 std::vector<uint32_t> requested(const std::array<std::optional<uint32_t>, 5>& offsets) {
@@ -43,19 +34,20 @@ std::array<uint64_t, 5> bitsOf(const std::array<std::optional<uint32_t>, 5>& off
 
 }  // namespace
 
-GpioPort::GpioPort(const PortSelection& selection, uint32_t portBase, SystemCalls& calls)
-    : HardwarePort(selection.device, portBase),
-      offsets_(offsetsOf(selection)),
+GpioPort::GpioPort(const GpioWiring& wiring, uint32_t portBase, SystemCalls& calls)
+    : HardwarePort(wiring.chip, portBase),
+      offsets_(offsetsOf(wiring)),
       bits_(bitsOf(offsets_)),
-      lines_(selection.device, requested(offsets_), levelsOfRegisters(), calls) {}
+      lines_(wiring.chip, requested(offsets_), levelsOf(pins_), calls) {}
 
-uint64_t GpioPort::levelsOfRegisters() const {
+uint64_t GpioPort::levelsOf(const module::PinLevels& pins) const {
   uint64_t levels = 0;
-  if ((control_ & DataControlBit) == 0) levels |= bits_[Data];
-  if ((control_ & ClockControlBit) == 0) levels |= bits_[Clock];
-  if ((data_ & ResetDataBit) != 0) levels |= bits_[Reset];
-  if ((data_ & BacklightDataBits) != 0) levels |= bits_[Backlight];
-  return levels;  // chip select stays low
+  if (pins.data) levels |= bits_[Data];
+  if (pins.clock) levels |= bits_[Clock];
+  if (pins.resetReleased) levels |= bits_[Reset];
+  if (pins.backlightOn) levels |= bits_[Backlight];
+  if (!pins.chipSelected) levels |= bits_[ChipSelect];  // the input is active low
+  return levels;
 }
 
 void GpioPort::setLevels(uint64_t levels, uint64_t mask, const char* call) {
@@ -65,24 +57,17 @@ void GpioPort::setLevels(uint64_t levels, uint64_t mask, const char* call) {
 }
 
 void GpioPort::write(uint32_t port, uint8_t value) {
-  const uint8_t data = data_;
-  const uint8_t control = control_;
+  module::PinLevels pins = pins_;
   if (port == portBase()) {
-    data_ = value;
+    module::db25::applyDataRegister(value, pins);
   } else if (port == portBase() + 2) {
-    control_ = value;
+    module::db25::applyControlRegister(value, pins);
   } else {
     refuse("write to", port);
   }
-  const uint64_t levels = levelsOfRegisters();
-  try {
-    setLevels(levels, levels ^ lines_.levels(), "GPIO_V2_LINE_SET_VALUES_IOCTL");
-  } catch (const PortFailure&) {
-    // The lines kept their levels: so do the registers they stand for.
-    data_ = data;
-    control_ = control;
-    throw;
-  }
+  const uint64_t levels = levelsOf(pins);
+  setLevels(levels, levels ^ lines_.levels(), "GPIO_V2_LINE_SET_VALUES_IOCTL");
+  pins_ = pins;  // a failure leaves the lines, and so the pins, as they were
 }
 
 uint8_t GpioPort::read(uint32_t port) {
@@ -90,7 +75,7 @@ uint8_t GpioPort::read(uint32_t port) {
   if (const int error = lines_.read(); error != 0) {
     fail(portFailureMessage(name(), "GPIO_V2_LINE_GET_VALUES_IOCTL", error));
   }
-  return 0x7F;  // the status register of a port with nothing on its status pins
+  return 0x7F;  // no status register here: what a port with nothing on its status pins reads
 }
 
 std::vector<LineCheck::Line> GpioPort::lines() const {

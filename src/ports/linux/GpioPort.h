@@ -4,24 +4,24 @@
 #include <optional>
 #include <vector>
 
-#include "host/PortSelection.h"
+#include "module/PinLevels.h"
 #include "ports/linux/GpioLines.h"
+#include "ports/linux/GpioWiring.h"
 #include "ports/portable/HardwarePort.h"
 
 namespace om6211 {
 
 // The module's lines on GPIO lines of one chip, driven as the parallel-port wiring would drive
-// its pins: the driver's register writes are turned into line levels (serial data and clock
-// from control bits 0 and 1, inverted at the pins; reset from data bit 1; the backlight from
-// data bits 4-7; chip select held low), and each write that changes a level sets the changed
-// lines in one call. A write that changes none costs nothing.
+// its pins: the driver's register writes are turned into the module's pin levels by the DB-25
+// wiring (module/Db25Wiring.h; chip select, not on it, stays low), and each write that changes
+// a level sets the changed lines in one call. A write that changes none costs nothing.
 //
 // The delay unit, which is a port read on the parallel port, is one read of the line levels
 // here (about a microsecond), so that a bus delay still slows the clock down for a long cable.
 class GpioPort final : public HardwarePort, public LineCheck {
  public:
   // Raises PortOpenError, leaving nothing claimed, when the lines cannot be had.
-  GpioPort(const PortSelection& selection, uint32_t portBase, SystemCalls& calls);
+  GpioPort(const GpioWiring& wiring, uint32_t portBase, SystemCalls& calls);
 
   void write(uint32_t port, uint8_t value) override;
   uint8_t read(uint32_t port) override;
@@ -34,15 +34,14 @@ class GpioPort final : public HardwarePort, public LineCheck {
   // The module's inputs in the order they are requested; absent ones are not requested.
   enum Signal : uint8_t { Data, Clock, Reset, Backlight, ChipSelect, SignalCount };
 
-  // The levels the registers put on the requested lines.
-  uint64_t levelsOfRegisters() const;
+  // The levels `pins` put on the requested lines.
+  uint64_t levelsOf(const module::PinLevels& pins) const;
   void setLevels(uint64_t levels, uint64_t mask, const char* call);
 
   std::array<std::optional<uint32_t>, SignalCount> offsets_;
   std::array<uint64_t, SignalCount> bits_{};  // each signal's bit in the request, 0 if absent
-  // The registers as last written; they start as the lines rest between frames.
-  uint8_t data_ = 0x0E;
-  uint8_t control_ = 0x00;
+  // The pins as the register writes left them; they start as they rest between frames.
+  module::PinLevels pins_;
   GpioLines lines_;
 };
 

@@ -7,24 +7,18 @@
 #include <cerrno>
 #include <cstring>
 
+#include "module/SerialFrame.h"
 #include "ports/linux/HardwarePortErrors.h"
 
 namespace om6211 {
 namespace {
 
-constexpr int FrameBits = 9;
-constexpr std::size_t FramesPerGroup = 8;  // eight 9-bit frames fill nine bytes
 constexpr uint16_t AllOnes = 0x1FF;
 
 // Eight-bit bytes carrying `frames` back to back, most significant bit first.
 std::vector<uint8_t> packed(const std::vector<uint16_t>& frames) {
-  std::vector<uint8_t> bytes(frames.size() * FrameBits / 8);
-  std::size_t bit = 0;
-  for (uint16_t frame : frames) {
-    for (int i = FrameBits - 1; i >= 0; --i, ++bit) {
-      if ((frame >> i) & 1) bytes[bit / 8] |= static_cast<uint8_t>(0x80 >> (bit % 8));
-    }
-  }
+  std::vector<uint8_t> bytes((frames.size() * module::FrameBits + 7) / 8);
+  module::packFrames(frames, bytes.data());
   return bytes;
 }
 
@@ -37,9 +31,9 @@ std::vector<uint8_t> wordsOf(const std::vector<uint16_t>& frames) {
 
 }  // namespace
 
-SpidevBus::SpidevBus(const PortSelection& selection, SystemCalls& calls)
-    : HardwareBus(selection.device), calls_(&calls), speedHz_(selection.speedHz) {
-  fd_ = calls.open(selection.device.c_str(), O_RDWR | O_CLOEXEC);
+SpidevBus::SpidevBus(const SpidevConfig& config, SystemCalls& calls)
+    : HardwareBus(config.device), calls_(&calls), speedHz_(config.speedHz) {
+  fd_ = calls.open(config.device.c_str(), O_RDWR | O_CLOEXEC);
   if (fd_ < 0) throw portOpenError(name(), "open", errno, DeviceKind::SpiDevice);
   try {
     auto configure = [&](unsigned long request, const char* call, void* value) {
@@ -49,7 +43,7 @@ SpidevBus::SpidevBus(const PortSelection& selection, SystemCalls& calls)
     };
     uint8_t mode = SPI_MODE_3;
     configure(SPI_IOC_WR_MODE, "SPI_IOC_WR_MODE", &mode);
-    uint8_t bits = FrameBits;
+    uint8_t bits = module::FrameBits;
     if (calls.ioctl(fd_, SPI_IOC_WR_BITS_PER_WORD, &bits) != 0) {
       bits = 8;
       packed_ = true;
@@ -57,7 +51,7 @@ SpidevBus::SpidevBus(const PortSelection& selection, SystemCalls& calls)
     }
     uint32_t speed = speedHz_;
     configure(SPI_IOC_WR_MAX_SPEED_HZ, "SPI_IOC_WR_MAX_SPEED_HZ", &speed);
-    openLines(selection, calls);
+    openLines(config, calls);
   } catch (...) {
     chips_.clear();
     calls.close(fd_);
@@ -66,7 +60,7 @@ SpidevBus::SpidevBus(const PortSelection& selection, SystemCalls& calls)
   queue_.reserve(framesPerTransfer());
 }
 
-void SpidevBus::openLines(const PortSelection& selection, SystemCalls& calls) {
+void SpidevBus::openLines(const SpidevConfig& config, SystemCalls& calls) {
   // Reset released and the backlight off, as the lines rest before the first frame.
   struct Wanted {
     const GpioLine* line;
@@ -74,8 +68,8 @@ void SpidevBus::openLines(const PortSelection& selection, SystemCalls& calls) {
     ControlLine* at;
   };
   std::optional<ControlLine> backlight;
-  std::vector<Wanted> wanted{{&*selection.reset, true, &reset_}};
-  if (selection.backlight) wanted.push_back({&*selection.backlight, false, &backlight.emplace()});
+  std::vector<Wanted> wanted{{&config.reset, true, &reset_}};
+  if (config.backlight) wanted.push_back({&*config.backlight, false, &backlight.emplace()});
   std::vector<bool> done(wanted.size());
   for (std::size_t first = 0; first < wanted.size(); ++first) {
     if (done[first]) continue;
@@ -99,7 +93,7 @@ SpidevBus::~SpidevBus() {
 }
 
 std::size_t SpidevBus::framesPerTransfer() const {
-  if (packed_) return TransferBytes / FrameBits * FramesPerGroup;
+  if (packed_) return TransferBytes / module::GroupBytes * module::FramesPerGroup;
   return TransferBytes / sizeof(uint16_t);
 }
 
@@ -109,7 +103,7 @@ void SpidevBus::transfer(const std::vector<uint16_t>& frames) {
   message.tx_buf = reinterpret_cast<uintptr_t>(bytes.data());
   message.len = static_cast<uint32_t>(bytes.size());
   message.speed_hz = speedHz_;
-  message.bits_per_word = packed_ ? 8 : FrameBits;
+  message.bits_per_word = packed_ ? 8 : module::FrameBits;
   if (calls_->ioctl(fd_, SPI_IOC_MESSAGE(1), &message) < 0) {
     const int error = errno;
     loseStep();  // some of the bits may have gone out
@@ -118,14 +112,14 @@ void SpidevBus::transfer(const std::vector<uint16_t>& frames) {
 }
 
 void SpidevBus::sendFrame(bool isData, uint8_t value, int32_t) {
-  queue_.push_back(static_cast<uint16_t>((isData ? 0x100 : 0) | value));
+  queue_.push_back(module::frameWord(isData, value));
   if (queue_.size() == framesPerTransfer()) flush();
 }
 
 void SpidevBus::flush() {
   if (queue_.empty()) return;
   if (packed_) {
-    while (queue_.size() % FramesPerGroup != 0) queue_.push_back(FillerFrame);
+    while (queue_.size() % module::FramesPerGroup != 0) queue_.push_back(module::FillerFrame);
   }
   std::vector<uint16_t> frames;
   frames.swap(queue_);

@@ -5,10 +5,10 @@
 #include <optional>
 #include <vector>
 
-#include "host/PortSelection.h"
 #include "ports/linux/GpioLines.h"
-#include "ports/portable/HardwareBus.h"
+#include "ports/linux/SpidevConfig.h"
 #include "ports/linux/SystemCalls.h"
+#include "ports/portable/HardwareBus.h"
 
 namespace om6211 {
 
@@ -27,7 +27,7 @@ class SpidevBus final : public HardwareBus, public LineCheck {
  public:
   // Raises PortOpenError, leaving nothing open or claimed, when the device or a line cannot be
   // had or the controller refuses mode 3, the word size or the clock.
-  SpidevBus(const PortSelection& selection, SystemCalls& calls);
+  SpidevBus(const SpidevConfig& config, SystemCalls& calls);
   ~SpidevBus() override;
 
   void setControlLines(ControlLines lines) override;
@@ -45,9 +45,6 @@ class SpidevBus final : public HardwareBus, public LineCheck {
 
   // The most a transfer carries: the kernel's default spidev buffer.
   static constexpr std::size_t TransferBytes = 4096;
-  // Fills up a packed transfer: the start line 0 this driver always keeps (it sends no other,
-  // and a reset sets it), so the command changes nothing the controller holds.
-  static constexpr uint16_t FillerFrame = 0x040;
 
  private:
   // A control line: which chip's request holds it and its bit there.
@@ -57,7 +54,7 @@ class SpidevBus final : public HardwareBus, public LineCheck {
     uint32_t offset;
   };
 
-  void openLines(const PortSelection& selection, SystemCalls& calls);
+  void openLines(const SpidevConfig& config, SystemCalls& calls);
   // Sets every control line's level at once; `high` tells each line's level.
   void setLevels(bool resetHigh, bool backlightHigh);
   // Sends `frames` in one transfer.
