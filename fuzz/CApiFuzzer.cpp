@@ -154,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
       }
       case 7:
         // Opening powers the display up, the dearest call by far: once an input at most.
-        if (!reopened && input.ConsumeIntegralInRange(0, 15) == 0) {
+        if (!reopened && input.ConsumeIntegralInRange(0, 63) == 0) {
           reopen(input);
           reopened = true;
         }

@@ -206,19 +206,12 @@ int om6211_set_power(om6211_display* display, int on) {
 int om6211_glass(om6211_display* display, uint8_t pages[504]) {
   if (pages == nullptr) return noPicture();
   return onDisplay(display, [&](om6211::capi::Display& shown) {
-    const auto glass = shown.glass();
+    const auto glass = shown.glassPages();
     if (!glass) {
       failWith(ENOTSUP, "the glass is known only on the virtual port");
       return Failed;
     }
-    std::fill_n(pages, module::RamBytes, uint8_t{0});
-    for (int y = 0; y < module::Rows; ++y) {
-      for (int x = 0; x < module::Columns; ++x) {
-        const bool dark = glass->dark[static_cast<std::size_t>(x + y * module::Columns)];
-        pages[y / module::PageRows * module::Columns + x] |=
-            static_cast<uint8_t>(unsigned{dark} << (y % module::PageRows));
-      }
-    }
+    std::copy(glass->begin(), glass->end(), pages);
     return 0;
   });
 }

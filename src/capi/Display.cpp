@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "capi/AbsorbedFailure.h"
+#include "panel/Glass.h"
 #include "seams/PortIo.h"
 
 namespace om6211::capi {
@@ -65,9 +66,18 @@ void Display::setPower(bool on) {
   finishCall();
 }
 
-std::optional<panel::Glass> Display::glass() const {
+std::optional<std::array<uint8_t, module::RamBytes>> Display::glassPages() const {
   if (!port_->panelIsTheGlass) return std::nullopt;
-  return port_->panel->glass();
+  const panel::Glass glass = port_->panel->glass();
+  std::array<uint8_t, module::RamBytes> pages{};
+  for (int y = 0; y < module::Rows; ++y) {
+    for (int x = 0; x < module::Columns; ++x) {
+      const bool dark = glass.dark[static_cast<std::size_t>(x + y * module::Columns)];
+      pages[static_cast<std::size_t>(y / module::PageRows * module::Columns + x)] |=
+          static_cast<uint8_t>(unsigned{dark} << (y % module::PageRows));
+    }
+  }
+  return pages;
 }
 
 }  // namespace om6211::capi

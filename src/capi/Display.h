@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -9,7 +10,7 @@
 #include "capi/CountingBus.h"
 #include "capi/DisplayPort.h"
 #include "driver/Driver.h"
-#include "panel/Glass.h"
+#include "module/Geometry.h"
 #include "ports/portable/NoHostFolder.h"
 #include "ports/portable/NoSettings.h"
 #include "render/FrameMemory.h"
@@ -45,8 +46,9 @@ class Display {
   void setBacklight(bool on);
   void setInverted(bool inverted);
   void setPower(bool on);
-  // The virtual panel's glass; none on other ports.
-  std::optional<panel::Glass> glass() const;
+  // The virtual panel's glass as page bytes (page * 84 + column, bit 0 the top pixel, 1
+  // dark); none on other ports.
+  std::optional<std::array<uint8_t, module::RamBytes>> glassPages() const;
   uint64_t framesSent() const { return countingBus_.frames(); }
 
  private:
