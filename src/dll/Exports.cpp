@@ -5,9 +5,9 @@
 #include <cstring>
 #include <exception>
 
-#include "driver/Driver.h"
 #include "dll/ExportBinding.h"
 #include "dll/NativePlatform.h"
+#include "driver/Driver.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -66,6 +66,9 @@ void usePlatform(const Platform& platform) {
 }
 void useNativePlatform() {
   driver.usePlatform(nativePlatform);
+}
+void continueDisplay() {
+  guarded([] { driver.continueDisplay(); });
 }
 const Driver& instance() {
   return driver;
