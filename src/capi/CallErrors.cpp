@@ -10,33 +10,13 @@
 #include <system_error>
 
 #include "driver/PortText.h"
-#include "ports/portable/PortOpenError.h"
 #include "seams/PortIo.h"
+#include "seams/PortOpenError.h"
 
 namespace om6211::capi {
 namespace {
 
 thread_local std::string lastMessage;
-
-// The errno values a back end that cannot open its device names in its message, as
-// "(CALL: description)"; a claim that did not come through in time has its own words.
-constexpr int OpenErrors[] = {ENOENT, ENODEV, ENXIO, EACCES, EPERM, EBUSY, EINVAL, ENOTTY};
-constexpr const char* ClaimTimedOut = "no claim within the wait";
-
-int errorNamedIn(std::string_view message) noexcept {
-  if (message.find(ClaimTimedOut) != std::string_view::npos) return ETIMEDOUT;
-  for (int error : OpenErrors) {
-    const std::string_view description = std::strerror(error);
-    for (std::size_t at = message.find(description); at != std::string_view::npos;
-         at = message.find(description, at + 1)) {
-      const std::size_t end = at + description.size();
-      if (at >= 2 && message.substr(at - 2, 2) == ": " && message.substr(end, 1) == ")") {
-        return error;
-      }
-    }
-  }
-  return ENODEV;
-}
 
 }  // namespace
 
@@ -63,7 +43,7 @@ void failWithCurrentException() noexcept {
   } catch (const PortFailure& failure) {
     failWith(EIO, failure.what());
   } catch (const PortOpenError& failure) {
-    failWith(errorNamedIn(failure.what()), failure.what());
+    failWith(failure.error(), failure.what());
   } catch (const std::exception& failure) {
     failWith(EIO, failure.what());
   } catch (...) {

@@ -1,6 +1,8 @@
 #include "capi/Display.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <system_error>
 
 #include "capi/AbsorbedFailure.h"
 #include "panel/Glass.h"
@@ -9,12 +11,11 @@
 namespace om6211::capi {
 
 Display::Display(std::string_view portText, const DisplaySettings& settings)
-    : port_(openDisplayPort(portText, settings.trace)),
-      countingBus_(*port_->bus),
-      driver_(Platform{nullptr, &*port_->pauses, &noSettings_, &noHostFolder_, &countingBus_},
-              noteAbsorbedFailure) {
+    : port_(portText, settings.trace),
+      countingBus_(port_.bus()),
+      driver_(port_.platform(countingBus_), noteAbsorbedFailure) {
   char baseText[16];
-  std::snprintf(baseText, sizeof baseText, "%X", static_cast<unsigned>(port_->base));
+  std::snprintf(baseText, sizeof baseText, "%X", static_cast<unsigned>(port_.portBase()));
   driver_.SetIOPropertys(baseText, {.addressDelay = settings.busDelay,
                                     .busDelay = settings.busDelay,
                                     .backlight = settings.backlight,
@@ -31,14 +32,18 @@ Display::Display(std::string_view portText, const DisplaySettings& settings)
 }
 
 Display::~Display() {
-  if (port_->trace) port_->trace->flush();
+  if (TraceWriter* trace = port_.trace()) trace->flush();
 }
 
 void Display::finishCall() {
   const std::optional<std::string> absorbed = takeAbsorbedFailure();
-  const bool written = !port_->trace || port_->trace->flush();
+  TraceWriter* const trace = port_.trace();
+  const bool written = trace == nullptr || trace->flush();
+  // A device that went away is reopened by a later call; until then the program is told so.
+  if (absorbed && port_.awayDevice() != nullptr)
+    throw std::system_error(ENODEV, std::generic_category(), *absorbed);
   if (absorbed) throw PortFailure(*absorbed);
-  if (!written) throw PortFailure(port_->trace->problem());
+  if (!written) throw PortFailure(trace->problem());
 }
 
 void Display::show(const FrameMemory::Layer& picture) {
@@ -67,8 +72,9 @@ void Display::setPower(bool on) {
 }
 
 std::optional<std::array<uint8_t, module::RamBytes>> Display::glassPages() const {
-  if (!port_->panelIsTheGlass) return std::nullopt;
-  const panel::Glass glass = port_->panel->glass();
+  const panel::VirtualPanel* panel = port_.glass();
+  if (panel == nullptr) return std::nullopt;
+  const panel::Glass glass = panel->glass();
   std::array<uint8_t, module::RamBytes> pages{};
   for (int y = 0; y < module::Rows; ++y) {
     for (int x = 0; x < module::Columns; ++x) {

@@ -11,8 +11,6 @@
 #include "capi/DisplayPort.h"
 #include "driver/Driver.h"
 #include "module/Geometry.h"
-#include "ports/portable/NoHostFolder.h"
-#include "ports/portable/NoSettings.h"
 #include "render/FrameMemory.h"
 
 namespace om6211::capi {
@@ -55,10 +53,8 @@ class Display {
   // Raises the failure the driver absorbed during the call, if any, then writes out the trace.
   void finishCall();
 
-  std::unique_ptr<DisplayPort> port_;
+  DisplayPort port_;
   CountingBus countingBus_;
-  NoSettings noSettings_;
-  NoHostFolder noHostFolder_;
   Driver driver_;
   std::mutex mutex_;
 };

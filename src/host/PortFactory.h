@@ -12,7 +12,7 @@
 #include "ports/linux/SystemCalls.h"
 #include "ports/portable/HardwareBus.h"
 #include "ports/portable/HardwarePort.h"
-#include "ports/portable/PortOpenError.h"
+#include "seams/PortOpenError.h"
 
 namespace om6211 {
 

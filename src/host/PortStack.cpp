@@ -1,7 +1,6 @@
 #include "host/PortStack.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace om6211 {
 namespace {
@@ -10,7 +9,7 @@ std::FILE* openTraceFile(const std::optional<std::string>& path) {
   if (!path) return nullptr;
   std::FILE* file = std::fopen(path->c_str(), "wb");
   if (file == nullptr) {
-    throw TraceFileError("cannot write the trace " + *path + ": " + std::strerror(errno));
+    throw TraceFileError(errno, "cannot write the trace " + *path);
   }
   return file;
 }
@@ -53,10 +52,8 @@ PortStack::PortStack(const PortSelection& selection, const PortStackOptions& opt
     port_ = &injectedFault_.emplace(*port_, *options.failPortOperation);
   }
   if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
-  if (hardwareBus != nullptr) {
-    panelBus_.bind(*port_, portBase_);
-    teeBus_.emplace(*hardwareBus, panelBus_);
-  }
+  portBus_.bind(*port_, portBase_);
+  if (hardwareBus != nullptr) teeBus_.emplace(*hardwareBus, portBus_);
 }
 
 }  // namespace om6211

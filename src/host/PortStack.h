@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 #include <string>
 
 #include "host/InjectedPortFault.h"
@@ -24,10 +25,12 @@
 
 namespace om6211 {
 
-// A trace file that cannot be written; the message names it and says why.
-class TraceFileError : public std::runtime_error {
+// A trace file that cannot be written; the message names it and says why, the code is the
+// errno value.
+class TraceFileError : public std::system_error {
  public:
-  using std::runtime_error::runtime_error;
+  TraceFileError(int error, const std::string& what)
+      : std::system_error(error, std::generic_category(), what) {}
 };
 
 // What a port stack adds to the port its selection names.
@@ -71,6 +74,8 @@ class PortStack {
   PortIo& port() { return *port_; }
   // The tee of the real bus and the panel; none unless the hardware is a bus.
   Bus* bus() { return teeBus_ ? &*teeBus_ : nullptr; }
+  // Where a driver's frames go: that tee, else the frames clocked out on the stack's port.
+  Bus& frameBus() { return teeBus_ ? static_cast<Bus&>(*teeBus_) : portBus_; }
   TracedPauses& pauses() { return pauses_; }
   TraceWriter* trace() { return trace_.get(); }
   // The data register the driver is configured with and the virtual panel is wired to.
@@ -102,7 +107,7 @@ class PortStack {
   std::optional<InjectedPortFault> injectedFault_;
   std::optional<TracingPort> tracingPort_;
   PortIo* port_ = nullptr;
-  ParallelPortBus panelBus_;
+  ParallelPortBus portBus_;
   std::optional<Tee<Bus>> teeBus_;
   NoSettings noSettings_;
   NoHostFolder noHostFolder_;

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "ports/ftdi/FtdiErrors.h"
-#include "ports/portable/PortOpenError.h"
+#include "seams/PortOpenError.h"
 
 namespace om6211 {
 namespace {

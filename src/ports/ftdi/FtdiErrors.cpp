@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "ports/portable/PortOpenError.h"
+#include "seams/PortOpenError.h"
 #include "ports/portable/Remedy.h"
 
 namespace om6211 {

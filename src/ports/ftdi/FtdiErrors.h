@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ports/ftdi/FtdiTransport.h"
-#include "ports/portable/PortOpenError.h"
+#include "seams/PortOpenError.h"
 
 namespace om6211 {
 

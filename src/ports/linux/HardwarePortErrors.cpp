@@ -94,7 +94,8 @@ std::string describe(int error) {
 PortOpenError portOpenError(std::string_view target, std::string_view call, int error,
                             DeviceKind device) {
   return PortOpenError(openFailureMessage(target, call, describe(error),
-                                          remedyFor(remediesOf(device), call, error)));
+                                          remedyFor(remediesOf(device), call, error)),
+                       error);
 }
 
 bool meansDeviceLost(int error) {

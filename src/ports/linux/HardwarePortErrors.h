@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "ports/portable/PortOpenError.h"
+#include "seams/PortOpenError.h"
 
 namespace om6211 {
 
