@@ -57,7 +57,7 @@ if(wine_status EQUAL 77)
   return()
 endif()
 if(FAILURE)
-  if(wine_status EQUAL 0 OR NOT wine_errors MATCHES "${FAILURE}")
+  if(wine_status EQUAL 0 OR NOT "${wine_output}${wine_errors}" MATCHES "${FAILURE}")
     fail("expected the host to fail with '${FAILURE}'; exit ${wine_status}, it printed:\n"
          "${wine_output}${wine_errors}")
   endif()

@@ -1,10 +1,10 @@
 // A 32-bit Windows host for the shipped driver DLL, run under Wine: loads the DLL with
 // LoadLibraryA, resolves the twelve entry points by name and replays a host script, pushing
 // each call's argument slots as the host application does and checking that the callee
-// removes exactly them. The stand-in DLPORTIO.DLL beside it reports the port operations;
-// the DLL's Sleep and OutputDebugStringA imports are pointed at recorders, so the pauses go
-// into the trace instead of being waited out, and the driver's messages become the failure
-// lines the native host prints.
+// removes exactly them. The stand-in DLPORTIO.DLL beside it, loaded first, reports the port
+// operations; the DLL's Sleep and OutputDebugStringA imports are pointed at recorders, so the
+// pauses go into the trace instead of being waited out, and the driver's messages become the
+// failure lines the native host prints.
 //
 //   om6211-host.exe [--dll NAME] [--code-page N] SCRIPT TRACE
 //
@@ -307,15 +307,10 @@ int main(int argc, char** argv) {
     return ExitUsage;
   }
 
-  const HMODULE dll = LoadLibraryA(options.dll.c_str());
-  if (dll == nullptr) {
-    std::fprintf(stderr, "om6211-host: cannot load %s (%s)\n", options.dll.c_str(),
-                 windowsError().c_str());
-    return ExitUnfitDll;
-  }
-  // The driver has loaded the port library; only the stand-in can report what reaches it.
+  // The driver binds the port library when it first needs it, and then finds the one loaded
+  // here: only the stand-in can report what reaches it. A folder without it runs without.
   using ReportTo = void(WINAPI*)(void (*)(const char*));
-  const HMODULE portLibrary = GetModuleHandleA("DLPORTIO.DLL");
+  const HMODULE portLibrary = LoadLibraryA("DLPORTIO.DLL");
   if (portLibrary != nullptr) {
     const auto reportTo = reinterpret_cast<ReportTo>(
         reinterpret_cast<void (*)()>(GetProcAddress(portLibrary, "StandInReportTo")));
@@ -324,6 +319,12 @@ int main(int argc, char** argv) {
       return ExitUnfitDll;
     }
     reportTo(appendTraceLine);
+  }
+  const HMODULE dll = LoadLibraryA(options.dll.c_str());
+  if (dll == nullptr) {
+    std::fprintf(stderr, "om6211-host: cannot load %s (%s)\n", options.dll.c_str(),
+                 windowsError().c_str());
+    return ExitUnfitDll;
   }
   // A DLL that does not import them cannot call them; nothing to redirect then.
   redirectImport(dll, "kernel32.dll", "Sleep", reinterpret_cast<void*>(recordSleep));
