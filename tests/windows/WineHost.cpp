@@ -2,9 +2,10 @@
 // LoadLibraryA, resolves the twelve entry points by name and replays a host script, pushing
 // each call's argument slots as the host application does and checking that the callee
 // removes exactly them. The stand-in DLPORTIO.DLL beside it, loaded first, reports the port
-// operations; the DLL's Sleep and OutputDebugStringA imports are pointed at recorders, so the
-// pauses go into the trace instead of being waited out, and the driver's messages become the
-// failure lines the native host prints.
+// operations, and a stand-in FTD2XX.DLL notes each call in its record; the DLL's Sleep and
+// OutputDebugStringA imports are pointed at recorders, so the pauses go into the trace instead
+// of being waited out, and the driver's messages become the failure lines the native host
+// prints.
 //
 //   om6211-host.exe [--dll NAME] [--code-page N] SCRIPT TRACE
 //
@@ -40,6 +41,8 @@ constexpr std::size_t HostBitmapSize = 4032;
 
 std::string trace;
 std::string debugOutput;  // sent to the debugger since the current call began
+using NoteCall = void(WINAPI*)(const char* text);
+NoteCall standInNote = nullptr;
 
 void appendTraceLine(const char* line) {
   trace += line;
@@ -131,7 +134,9 @@ class Host {
     const auto problem =
         om6211::cli::forEachHostCall(text, [&](const ScriptCall& call, std::string_view line) {
           if (unfit != 0) return;
-          trace += "# " + std::to_string(call.line) + ": " + std::string(line) + "\n";
+          const std::string annotation = std::to_string(call.line) + ": " + std::string(line);
+          trace += "# " + annotation + "\n";
+          if (standInNote != nullptr) standInNote(annotation.c_str());
           std::vector<uint32_t> slots;
           if (!argumentSlots(call, folder, slots)) {
             std::fprintf(stderr, "%s:%zu: the bitmap must be a file of exactly %zu bytes\n",
@@ -319,6 +324,11 @@ int main(int argc, char** argv) {
       return ExitUnfitDll;
     }
     reportTo(appendTraceLine);
+  }
+  // The stand-in FTD2XX.DLL, where there is one, notes each call in its record.
+  if (const HMODULE adapterLibrary = LoadLibraryA("FTD2XX.DLL"); adapterLibrary != nullptr) {
+    standInNote = reinterpret_cast<NoteCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(adapterLibrary, "StandInNote")));
   }
   const HMODULE dll = LoadLibraryA(options.dll.c_str());
   if (dll == nullptr) {
