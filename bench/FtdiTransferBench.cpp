@@ -20,8 +20,8 @@ using namespace om6211;
 using namespace om6211::bench;
 
 struct Bench {
-  Bench(FtdiSelection::Mode mode, RefreshMode refresh) {
-    connection = openFtdi(FtdiSelection{.mode = mode}, 0x378, fake);
+  Bench(FtdiConfig::Mode mode, RefreshMode refresh) {
+    connection = openFtdi(FtdiConfig{.mode = mode}, 0x378, fake);
     driver.usePlatform({connection.port.get(), &pauses, &settings, &folder, connection.bus.get()});
     startDriver(driver, refresh);
   }
@@ -36,7 +36,7 @@ struct Bench {
 
 template <void (*Update)(Driver&, uint64_t), RefreshMode Refresh>
 void BM_Usb(benchmark::State& state) {
-  const auto mode = state.range(0) == 0 ? FtdiSelection::Mode::Bitbang : FtdiSelection::Mode::Mpsse;
+  const auto mode = state.range(0) == 0 ? FtdiConfig::Mode::Bitbang : FtdiConfig::Mode::Mpsse;
   Bench bench(mode, Refresh);
   uint64_t n = 0;
   Update(bench.driver, n++);  // sets the scene

@@ -89,8 +89,8 @@ void parsePins(std::string_view afterPrefix, std::string_view value, FtdiPins& p
 
 }  // namespace
 
-FtdiSelection parseFtdiSelection(std::string_view afterPrefix) {
-  FtdiSelection selection;
+FtdiConfig parseFtdiSelection(std::string_view afterPrefix) {
+  FtdiConfig config;
   std::vector<std::string_view> fields = split(afterPrefix, ':');
   // "ftdi:" and "ftdi::mode=…" name no device.
   if (fields.front().empty()) fields.erase(fields.begin());
@@ -113,11 +113,11 @@ FtdiSelection parseFtdiSelection(std::string_view afterPrefix) {
     if (given) refuse(afterPrefix, std::string(option) + "= given twice");
     given = true;
     if (option == "pins") {
-      parsePins(afterPrefix, value, selection.pins);
+      parsePins(afterPrefix, value, config.pins);
     } else if (value == "bitbang") {
-      selection.mode = FtdiSelection::Mode::Bitbang;
+      config.mode = FtdiConfig::Mode::Bitbang;
     } else if (value == "mpsse") {
-      selection.mode = FtdiSelection::Mode::Mpsse;
+      config.mode = FtdiConfig::Mode::Mpsse;
     } else {
       refuse(afterPrefix, "unknown mode '" + std::string(value) + "'");
     }
@@ -125,15 +125,14 @@ FtdiSelection parseFtdiSelection(std::string_view afterPrefix) {
   if (!description.empty()) {
     if (!describes(description)) refuse(afterPrefix, "not a device description");
     for (std::string_view field : description) {
-      if (!selection.description.empty()) selection.description += ':';
-      selection.description += field;
+      if (!config.description.empty()) config.description += ':';
+      config.description += field;
     }
   }
-  if (selection.mode == FtdiSelection::Mode::Mpsse &&
-      (selection.pins.clock != 0 || selection.pins.data != 1)) {
+  if (config.mode == FtdiConfig::Mode::Mpsse && (config.pins.clock != 0 || config.pins.data != 1)) {
     refuse(afterPrefix, "mode=mpsse clocks the data out on lines 0 (clock) and 1 (data)");
   }
-  return selection;
+  return config;
 }
 
 }  // namespace om6211

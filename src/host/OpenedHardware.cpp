@@ -23,10 +23,10 @@ OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase,
     case PortSelection::Kind::Spi:
       return {.bus = std::make_unique<SpidevBus>(selection.spidevConfig(), system)};
     case PortSelection::Kind::Ftdi: {
-      if (!calls.newFtdiCalls) {
+      if (!calls.newFtdiTransport) {
         throw PortOpenError("ftdi: this program was built without FTDI support (libftdi1)");
       }
-      FtdiConnection adapter = openFtdi(selection.ftdi, portBase, calls.newFtdiCalls());
+      FtdiConnection adapter = openFtdi(selection.ftdi, portBase, calls.newFtdiTransport());
       return {.port = std::move(adapter.port), .bus = std::move(adapter.bus)};
     }
     case PortSelection::Kind::Virtual:

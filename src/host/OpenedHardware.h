@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "host/PortSelection.h"
-#include "ports/ftdi/FtdiCalls.h"
+#include "ports/ftdi/FtdiTransport.h"
 #include "ports/portable/HardwareBus.h"
 #include "ports/portable/HardwarePort.h"
 #include "ports/linux/SystemCalls.h"
@@ -27,15 +27,15 @@ struct OpenedHardware {
   }
 };
 
-// Where the back ends' calls go: the kernel's, and libftdi's for FTDI adapters (a new context
-// for each adapter opened; none in a program without FTDI support).
+// Where the back ends' calls go: the kernel's, and for FTDI adapters a new transport for each
+// adapter opened (none in a program without FTDI support).
 struct HardwareCalls {
   HardwareCalls(SystemCalls& system,  // NOLINT(google-explicit-constructor): most need only these
-                std::function<std::unique_ptr<FtdiCalls>()> newFtdiCalls = {})
-      : system(&system), newFtdiCalls(std::move(newFtdiCalls)) {}
+                std::function<std::unique_ptr<FtdiTransport>()> newFtdiTransport = {})
+      : system(&system), newFtdiTransport(std::move(newFtdiTransport)) {}
 
   SystemCalls* system;
-  std::function<std::unique_ptr<FtdiCalls>()> newFtdiCalls;
+  std::function<std::unique_ptr<FtdiTransport>()> newFtdiTransport;
 };
 
 // Opens the device `selection` names, for a driver configured with the data register

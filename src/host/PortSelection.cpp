@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "host/FtdiSelection.h"
+
 namespace om6211 {
 namespace {
 

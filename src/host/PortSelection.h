@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/FtdiSelection.h"
+#include "ports/ftdi/FtdiConfig.h"
 #include "ports/linux/GpioLine.h"
 #include "ports/linux/GpioWiring.h"
 #include "ports/linux/SpidevConfig.h"
@@ -49,7 +49,7 @@ struct PortSelection {
   uint32_t speedHz = MaxSpeedHz;
   static constexpr uint32_t MaxSpeedHz = 4'000'000;
   // The adapter of Ftdi, its mode and its wiring.
-  FtdiSelection ftdi = {};
+  FtdiConfig ftdi = {};
 
   // What the GPIO and spidev back ends take of a Gpio and a Spi selection.
   GpioWiring gpioWiring() const;

@@ -13,7 +13,7 @@ void bindHardwareCalls(std::optional<HardwareCalls> calls) {
 
 OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase) {
   if (boundCalls) return openHardware(selection, portBase, *boundCalls);
-  return openHardware(selection, portBase, HardwareCalls(realSystemCalls(), newLibftdiCalls));
+  return openHardware(selection, portBase, HardwareCalls(realSystemCalls(), newLibftdiTransport));
 }
 
 }  // namespace om6211

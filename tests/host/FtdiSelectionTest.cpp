@@ -8,12 +8,12 @@
 namespace om6211 {
 namespace {
 
-using Mode = FtdiSelection::Mode;
+using Mode = FtdiConfig::Mode;
 
 TEST(FtdiSelection, ParsesDescriptionModeAndPins) {
   struct Case {
     const char* text;
-    FtdiSelection expected;
+    FtdiConfig expected;
   };
   const FtdiPins rewired{
       .clock = 6, .data = 7, .chipSelect = FtdiPins::Unwired, .reset = 0, .backlight = 1};

@@ -9,15 +9,15 @@
 #include <utility>
 #include <vector>
 
-#include "ports/ftdi/FtdiCalls.h"
+#include "ports/ftdi/FtdiTransport.h"
 
 namespace om6211::testing {
 
-// An FTDI adapter behind the libftdi seam, with one device plugged in. It logs every call
-// ("ftdi_usb_open_string d:1/7", "ftdi_set_bitmode 3b 04", "ftdi_write_data 600"), hands
-// every buffer that reached the chip and every mode change to `onBytes` and `onMode`, counts
+// An FTDI adapter behind the transport seam, with one device plugged in. It logs every call by
+// its libftdi name ("ftdi_usb_open_string d:1/7", "ftdi_set_bitmode 3b 04", "ftdi_write_data 600"),
+// hands every buffer that reached the chip and every mode change to `onBytes` and `onMode`, counts
 // USB transfers as libftdi would make them, and fails any call on request.
-class FakeFtdi final : public FtdiCalls {
+class FakeFtdi final : public FtdiTransport {
  public:
   // Fails the `occurrence`-th call (1 = the first) of the libftdi call `name` with `code` and
   // `message`. Both writes count as "write"; a failed write still delivers its first
@@ -32,9 +32,9 @@ class FakeFtdi final : public FtdiCalls {
   }
 
   std::vector<FtdiDeviceInfo> devices{
-      {0x0403, 0x6014, 1, 7, true, "FTDI", "Single RS232-HS", "FT7ABC"}};
+      {0x0403, 0x6014, 1, 7, true, "FTDI", "Single RS232-HS", "FT7ABC", "d:1/7"}};
   FtdiChip chip = FtdiChip::Ft232h;
-  int chunkSize = 4096;
+  int transferSize = 4096;
   std::function<void(std::span<const uint8_t>)> onBytes;
   std::function<void(uint8_t outputs, FtdiBitmode)> onMode;
 
@@ -45,18 +45,18 @@ class FakeFtdi final : public FtdiCalls {
   uint64_t failed = 0;
   int openDevices = 0;
 
-  int usbFindAll(std::vector<FtdiDeviceInfo>& found) override {
+  int listDevices(std::vector<FtdiDeviceInfo>& found) override {
     if (const int result = call("ftdi_usb_find_all"); result < 0) return result;
     found = devices;
     return static_cast<int>(devices.size());
   }
-  int usbOpenString(const std::string& description) override {
+  int open(const std::string& description) override {
     const int result = call("ftdi_usb_open_string", description);
     if (result == 0) ++openDevices;
     return result;
   }
   FtdiChip chipType() const override { return chip; }
-  int usbClose() override {
+  int close() override {
     const int result = call("ftdi_usb_close");
     if (result == 0) --openDevices;
     return result;
@@ -73,16 +73,16 @@ class FakeFtdi final : public FtdiCalls {
   int setBaudrate(int baudrate) override {
     return call("ftdi_set_baudrate", std::to_string(baudrate));
   }
-  int purgeBuffers() override { return call("ftdi_tcioflush"); }
-  int writeChunkSize() override {
+  int purge() override { return call("ftdi_tcioflush"); }
+  int chunkSize() override {
     const int result = call("ftdi_write_data_get_chunksize");
-    return result < 0 ? result : chunkSize;
+    return result < 0 ? result : transferSize;
   }
-  int writeData(const uint8_t* data, int size) override {
-    return write("ftdi_write_data", data, size);
+  int write(const uint8_t* data, int size) override {
+    return deliver("ftdi_write_data", data, size);
   }
-  int writeDataReadingBack(const uint8_t* data, int size) override {
-    return write("ftdi_write_data_submit", data, size);
+  int writeReadingBack(const uint8_t* data, int size) override {
+    return deliver("ftdi_write_data_submit", data, size);
   }
   std::string errorString() const override { return error_; }
 
@@ -117,11 +117,11 @@ class FakeFtdi final : public FtdiCalls {
     if (delivered != nullptr) *delivered = std::min(*delivered, found->second.delivered);
     return found->second.code;
   }
-  int write(const char* name, const uint8_t* data, int size) {
+  int deliver(const char* name, const uint8_t* data, int size) {
     std::size_t delivered = static_cast<std::size_t>(size);
     const int result = call(name, std::to_string(size), &delivered);
     ++writes;
-    transfers += static_cast<uint64_t>((size + chunkSize - 1) / chunkSize);
+    transfers += static_cast<uint64_t>((size + transferSize - 1) / transferSize);
     bytes += static_cast<uint64_t>(size);
     if (onBytes) onBytes({data, delivered});
     return result < 0 ? result : size;

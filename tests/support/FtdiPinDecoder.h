@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "module/PinLevels.h"
 #include "panel/VirtualPanel.h"
 #include "ports/ftdi/FtdiPins.h"
-#include "ports/ftdi/FtdiCalls.h"
+#include "ports/ftdi/FtdiTransport.h"
 
 namespace om6211::testing {
 
@@ -47,8 +48,8 @@ class FtdiPinDecoder {
 
  private:
   // The levels at the module; a line not driven leaves its input at rest.
-  FtdiLevels levelsOf(uint8_t pins) const {
-    const FtdiLevels rest;
+  module::PinLevels levelsOf(uint8_t pins) const {
+    const module::PinLevels rest;
     auto level = [&](int line, bool atRest) {
       return line >= 0 && ((outputs_ >> line) & 1) != 0 ? ((pins >> line) & 1) != 0 : atRest;
     };
@@ -61,7 +62,7 @@ class FtdiPinDecoder {
 
   // Hands the levels of `pins` to the panel as the register writes that make them.
   void applyPins(uint8_t pins) {
-    const FtdiLevels levels = levelsOf(pins);
+    const module::PinLevels levels = levelsOf(pins);
     if (levels.clock && !clock_ && !levels.chipSelected) {
       problems.push_back("a clock edge while the chip is not selected");
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "ports/ftdi/FtdiBitbangEncoder.h"
 #include "ports/ftdi/FtdiErrors.h"
 #include "ports/ftdi/FtdiWiring.h"
 
@@ -11,18 +12,17 @@ namespace om6211 {
 FtdiBitbangPort::FtdiBitbangPort(std::unique_ptr<FtdiDevice> device, const FtdiPins& pins,
                                  uint32_t portBase)
     : HardwarePort(device->name(), portBase), device_(std::move(device)), pins_(pins) {
-  if (!traitsOf(device_->chip()).synchronousBitbang) {
-    throw ftdiModeError(name(), device_->chip(), "synchronous bit-bang mode");
-  }
+  if (!traitsOf(device_->chip()).synchronousBitbang)
+    device_->refuseMode("synchronous bit-bang mode");
   if (auto failure = device_->enterMode(FtdiBitmode::SynchronousBitbang, pins_.outputs())) {
     device_->refuseOpening(*failure);
   }
   queued_.reserve(device_->chunkSize());
 }
 
-void FtdiBitbangPort::queue() {
+void FtdiBitbangPort::queue(uint8_t pinState) {
   if (failure_) return;  // the call's bytes are lost already; flush() says so
-  queued_.push_back(pins_.byteFor(levels_));
+  queued_.push_back(pinState);
   if (queued_.size() >= device_->chunkSize()) send();
 }
 
@@ -32,22 +32,14 @@ void FtdiBitbangPort::send() {
 }
 
 void FtdiBitbangPort::write(uint32_t port, uint8_t value) {
-  if (port == portBase()) {
-    levels_.chipSelected = (value & 0x01) == 0;
-    levels_.resetReleased = (value & 0x02) != 0;
-    levels_.backlightOn = (value & 0xF0) != 0;
-  } else if (port == portBase() + 2) {
-    levels_.data = (value & 0x01) == 0;
-    levels_.clock = (value & 0x02) == 0;
-  } else {
-    refuseAddress("write to", port);
-  }
-  queue();
+  if (port != portBase() && port != portBase() + 2) refuseAddress("write to", port);
+  queue(bitbangByte(pins_, levels_, port == portBase() ? Db25Register::Data : Db25Register::Control,
+                    value));
 }
 
 uint8_t FtdiBitbangPort::read(uint32_t port) {
   if (port != DelayPort) refuseAddress("read of", port);
-  queue();
+  queue(pins_.byteFor(levels_));
   return 0xFF;
 }
 

@@ -5,8 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "ports/ftdi/FtdiPins.h"
+#include "module/PinLevels.h"
 #include "ports/ftdi/FtdiDevice.h"
+#include "ports/ftdi/FtdiPins.h"
 #include "ports/portable/HardwarePort.h"
 #include "seams/LineCheck.h"
 
@@ -14,13 +15,12 @@ namespace om6211 {
 
 // The driver's parallel port on an FTDI adapter in synchronous bit-bang mode: every port
 // operation becomes one pin-state byte on the ADBUS lines, as `pins` wires them.
-// - A write of the data register (`portBase`) sets reset (bit 1), chip select (bit 0) and the
-//   backlight (any of bits 4-7); a write of the control register (`portBase` + 2) sets the data
-//   line (bit 0) and the clock (bit 1), both inverted, as at the parallel port's pins.
+// - A write of the data register (`portBase`) or the control register (`portBase` + 2) sets
+//   the lines as the module's DB-25 wiring does; chip select stays selected.
 // - A read of the delay port 220 repeats the current levels: one pin-state period, the time of
 //   one bus operation, as a delay unit is on the parallel port.
 // Bytes are queued and sent on flush(), and whenever a whole USB transfer's worth is queued,
-// so a call costs as few transfers as libftdi's transfer size allows. A transfer that fails
+// so a call costs as few transfers as the transport's transfer size allows. A transfer that fails
 // is reported by the next flush(), since the writes it lost came before the one at hand; the
 // writes up to then are dropped.
 class FtdiBitbangPort final : public HardwarePort, public LineCheck {
@@ -31,7 +31,7 @@ class FtdiBitbangPort final : public HardwarePort, public LineCheck {
 
   void write(uint32_t port, uint8_t value) override;
   uint8_t read(uint32_t port) override;
-  // Raises PortFailure, naming the libftdi call, when the adapter did not take the bytes; they
+  // Raises PortFailure, naming the failed call, when the adapter did not take the bytes; they
   // are dropped either way.
   void flush() override;
 
@@ -40,14 +40,14 @@ class FtdiBitbangPort final : public HardwarePort, public LineCheck {
   void drive(std::optional<std::size_t> index) override;
 
  private:
-  void queue();
+  void queue(uint8_t pinState);
   void send();
   // Raises PortFailure for an address the adapter does not carry, touching nothing.
   [[noreturn]] void refuseAddress(const char* access, uint32_t port);
 
   std::unique_ptr<FtdiDevice> device_;
   FtdiPins pins_;
-  FtdiLevels levels_;
+  module::PinLevels levels_;
   std::vector<uint8_t> queued_;
   std::optional<FtdiFailure> failure_;
 };

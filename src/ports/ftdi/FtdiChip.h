@@ -4,7 +4,7 @@
 
 namespace om6211 {
 
-// The FTDI chips libftdi tells apart.
+// The FTDI chips the back ends tell apart.
 enum class FtdiChip { Am, Bm, Ft2232c, R, Ft2232h, Ft4232h, Ft232h, X, Unknown };
 
 // What a chip offers the back ends.

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "host/FtdiSelection.h"
 #include "ports/ftdi/FtdiBitbangPort.h"
-#include "ports/ftdi/FtdiCalls.h"
+#include "ports/ftdi/FtdiConfig.h"
 #include "ports/ftdi/FtdiMpsseBus.h"
+#include "ports/ftdi/FtdiTransport.h"
 
 namespace om6211 {
 
@@ -18,15 +18,13 @@ struct FtdiConnection {
   std::unique_ptr<FtdiMpsseBus> bus;
 };
 
-// Opens the adapter `selection` names through `calls`, which must outlive the connection. In
+// Opens the adapter `config` names through `transport`, which must outlive the connection. In
 // the automatic mode the chip decides: MPSSE where it has one and the clock and data lines are
 // wired to lines 0 and 1, else bit-bang. Raises PortOpenError, leaving nothing open, when the
-// adapter cannot be had; the message names the fix and carries libftdi's own.
-FtdiConnection openFtdi(const FtdiSelection& selection, uint32_t portBase, FtdiCalls& calls);
-// The same, the connection owning the calls.
-FtdiConnection openFtdi(const FtdiSelection& selection, uint32_t portBase,
-                        std::unique_ptr<FtdiCalls> calls);
-// The same through libftdi itself (library om6211_libftdi).
-FtdiConnection openFtdi(const FtdiSelection& selection, uint32_t portBase);
+// adapter cannot be had; the message names the fix and carries the transport's own.
+FtdiConnection openFtdi(const FtdiConfig& config, uint32_t portBase, FtdiTransport& transport);
+// The same, the connection owning the transport.
+FtdiConnection openFtdi(const FtdiConfig& config, uint32_t portBase,
+                        std::unique_ptr<FtdiTransport> transport);
 
 }  // namespace om6211

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ports/ftdi/FtdiErrors.h"
+#include "ports/portable/PortOpenError.h"
 
 namespace om6211 {
 namespace {
@@ -13,65 +14,72 @@ constexpr uint8_t LatencyMilliseconds = 1;
 
 }  // namespace
 
-FtdiDevice::FtdiDevice(const std::string& description, FtdiCalls& calls,
-                       std::unique_ptr<FtdiCalls> owned)
+FtdiDevice::FtdiDevice(const std::string& description, FtdiTransport& transport,
+                       std::unique_ptr<FtdiTransport> owned)
     : owned_(std::move(owned)),
-      calls_(&calls),
+      transport_(&transport),
       name_(description.empty() ? "ftdi" : "ftdi:" + description) {
   std::string opened = description;
   std::vector<FtdiDeviceInfo> found;
   if (description.empty()) {
-    const int count = calls_->usbFindAll(found);
+    const int count = transport_->listDevices(found);
     if (count < 0)
-      throw ftdiOpenError(name_, "ftdi_usb_find_all", count, calls_->errorString(), {});
+      throw ftdiOpenError(name_, "ftdi_usb_find_all", count, transport_->errorString(), {});
     if (found.empty()) throw ftdiOpenError(name_, "ftdi_usb_find_all", 0, "0 devices", {});
-    opened = "d:" + std::to_string(found.front().bus) + "/" + std::to_string(found.front().address);
+    opened = found.front().locator;
     name_ = "ftdi:" + opened;
   }
-  if (const int result = calls_->usbOpenString(opened); result < 0) {
-    const std::string message = calls_->errorString();
-    if (found.empty()) calls_->usbFindAll(found);  // to name what there is
+  if (const int result = transport_->open(opened); result < 0) {
+    const std::string message = transport_->errorString();
+    if (found.empty()) transport_->listDevices(found);  // to name what there is
     throw ftdiOpenError(name_, "ftdi_usb_open_string", result, message, found);
   }
-  chip_ = calls_->chipType();
-  const int chunkSize = calls_->writeChunkSize();
+  chip_ = transport_->chipType();
+  const int chunkSize = transport_->chunkSize();
   if (chunkSize <= 0) {
-    const FtdiFailure failure{"ftdi_write_data_get_chunksize", chunkSize, calls_->errorString()};
-    calls_->usbClose();
+    const FtdiFailure failure{"ftdi_write_data_get_chunksize", chunkSize,
+                              transport_->errorString()};
+    transport_->close();
     refuseOpening(failure);
   }
   chunkSize_ = static_cast<std::size_t>(chunkSize);
 }
 
 FtdiDevice::~FtdiDevice() {
-  calls_->usbClose();
+  transport_->close();
 }
 
 void FtdiDevice::refuseOpening(const FtdiFailure& failure) const {
   throw ftdiOpenError(name_, failure.call, failure.code, failure.message, {});
 }
 
+void FtdiDevice::refuseMode(std::string_view mode) const {
+  throw ftdiModeError(name_, chip_, mode);
+}
+
 std::optional<FtdiFailure> FtdiDevice::enterMode(FtdiBitmode mode, uint8_t outputs) {
   mode_ = FtdiBitmode::Reset;
   auto failed = [&](const char* call, int result) -> std::optional<FtdiFailure> {
     if (result >= 0) return std::nullopt;
-    return FtdiFailure{call, result, calls_->errorString()};
+    return FtdiFailure{call, result, transport_->errorString()};
   };
   // A reset first: it also stops an MPSSE in the middle of a command.
-  if (auto failure = failed("ftdi_set_bitmode", calls_->setBitmode(0, FtdiBitmode::Reset))) {
+  if (auto failure = failed("ftdi_set_bitmode", transport_->setBitmode(0, FtdiBitmode::Reset))) {
     return failure;
   }
   if (auto failure =
-          failed("ftdi_set_latency_timer", calls_->setLatencyTimer(LatencyMilliseconds))) {
+          failed("ftdi_set_latency_timer", transport_->setLatencyTimer(LatencyMilliseconds))) {
     return failure;
   }
-  if (auto failure = failed("ftdi_set_bitmode", calls_->setBitmode(outputs, mode))) return failure;
+  if (auto failure = failed("ftdi_set_bitmode", transport_->setBitmode(outputs, mode))) {
+    return failure;
+  }
   if (mode == FtdiBitmode::SynchronousBitbang) {
-    if (auto failure = failed("ftdi_set_baudrate", calls_->setBaudrate(BitbangBaudrate))) {
+    if (auto failure = failed("ftdi_set_baudrate", transport_->setBaudrate(BitbangBaudrate))) {
       return failure;
     }
   }
-  if (auto failure = failed("ftdi_tcioflush", calls_->purgeBuffers())) return failure;
+  if (auto failure = failed("ftdi_tcioflush", transport_->purge())) return failure;
   mode_ = mode;
   return std::nullopt;
 }
@@ -79,11 +87,11 @@ std::optional<FtdiFailure> FtdiDevice::enterMode(FtdiBitmode mode, uint8_t outpu
 std::optional<FtdiFailure> FtdiDevice::send(std::span<const uint8_t> bytes) {
   const int size = static_cast<int>(bytes.size());
   const bool readingBack = mode_ == FtdiBitmode::SynchronousBitbang;
-  const int result = readingBack ? calls_->writeDataReadingBack(bytes.data(), size)
-                                 : calls_->writeData(bytes.data(), size);
+  const int result = readingBack ? transport_->writeReadingBack(bytes.data(), size)
+                                 : transport_->write(bytes.data(), size);
   if (result == size) return std::nullopt;
   return FtdiFailure{readingBack ? "ftdi_write_data_submit" : "ftdi_write_data", result,
-                     result < 0 ? calls_->errorString() : "the write was cut short"};
+                     result < 0 ? transport_->errorString() : "the write was cut short"};
 }
 
 }  // namespace om6211

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <iterator>
 
+#include "ports/portable/PortOpenError.h"
+
 namespace om6211 {
 namespace {
 

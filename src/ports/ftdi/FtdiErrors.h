@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ports/ftdi/FtdiCalls.h"
-#include "ports/linux/HardwarePortErrors.h"
+#include "ports/ftdi/FtdiTransport.h"
+#include "ports/portable/PortOpenError.h"
 
 namespace om6211 {
 

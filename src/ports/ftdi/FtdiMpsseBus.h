@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "ports/ftdi/FtdiPins.h"
+#include "module/PinLevels.h"
 #include "ports/ftdi/FtdiDevice.h"
+#include "ports/ftdi/FtdiPins.h"
 #include "ports/portable/HardwareBus.h"
 #include "seams/LineCheck.h"
 
@@ -41,7 +42,7 @@ class FtdiMpsseBus final : public HardwareBus, public LineCheck {
 
   void setControlLines(ControlLines lines) override;
   void sendFrame(bool isData, uint8_t value, int32_t delay) override;
-  // Raises PortFailure, naming the libftdi call, when the adapter did not take the commands;
+  // Raises PortFailure, naming the failed call, when the adapter did not take the commands;
   // they are dropped either way.
   void flush() override;
 
@@ -62,12 +63,11 @@ class FtdiMpsseBus final : public HardwareBus, public LineCheck {
   std::unique_ptr<FtdiDevice> device_;
   FtdiPins pins_;
   uint16_t divisor_ = 0;
-  FtdiLevels levels_;
-  std::optional<FtdiLevels> queuedLevels_;  // none after a wiring check drove the lines
+  module::PinLevels levels_;
+  std::optional<module::PinLevels> queuedLevels_;  // none after a wiring check drove the lines
   bool modeLost_ = false;
   std::vector<uint8_t> commands_;
-  std::vector<uint8_t> bits_;  // the bit run not yet in commands_, most significant bit first
-  int bitCount_ = 0;
+  std::vector<uint16_t> frames_;  // the bit run not yet in commands_
 };
 
 }  // namespace om6211

@@ -2,18 +2,9 @@
 
 #include <cstdint>
 
+#include "module/PinLevels.h"
+
 namespace om6211 {
-
-// The levels of the module's inputs at one moment.
-struct FtdiLevels {
-  bool clock = true;  // idles high; the controller samples the data line as it rises
-  bool data = true;
-  bool resetReleased = true;  // the reset input is active low
-  bool backlightOn = false;
-  bool chipSelected = true;  // the chip-select input is active low, held selected
-
-  friend bool operator==(const FtdiLevels&, const FtdiLevels&) = default;
-};
 
 // Which of an FTDI adapter's eight ADBUS lines (0-7; D0-D7 on an FT232R) carries each of the
 // module's inputs. Clock, data and reset are needed; backlight and chip select may be left
@@ -35,7 +26,7 @@ struct FtdiPins {
     return mask;
   }
   // The pin-state byte that puts `levels` on the lines.
-  uint8_t byteFor(const FtdiLevels& levels) const {
+  uint8_t byteFor(const module::PinLevels& levels) const {
     return static_cast<uint8_t>(
         bit(clock, levels.clock) | bit(data, levels.data) | bit(chipSelect, !levels.chipSelected) |
         bit(reset, levels.resetReleased) | bit(backlight, levels.backlightOn));

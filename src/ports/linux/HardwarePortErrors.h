@@ -5,13 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace om6211 {
+#include "ports/portable/PortOpenError.h"
 
-// A hardware port that could not be opened; the message names the problem and its fix.
-class PortOpenError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace om6211 {
 
 // What kind of device a call was made on; the fixes differ.
 enum class DeviceKind : uint8_t { ParallelPort, GpioChip, SpiDevice };

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/FtdiSelection.h"
 #include "ports/ftdi/FtdiConnection.h"
 #include "support/DriverRig.h"
 #include "support/FakeFtdi.h"
@@ -17,7 +18,7 @@
 namespace om6211::testing {
 namespace {
 
-using Mode = FtdiSelection::Mode;
+using Mode = FtdiConfig::Mode;
 
 // Every way opening can fail: the message names the problem, carries libftdi's own text and
 // the fix, and whatever was opened before the failure is closed.
@@ -136,7 +137,7 @@ struct Rig final : panel::PanelObserver {
     if (ftdiMode) {
       fake.onMode = [this](uint8_t outputs, FtdiBitmode mode) { decoder.setMode(outputs, mode); };
       fake.onBytes = [this](std::span<const uint8_t> bytes) { decoder.take(bytes); };
-      connection = openFtdi(FtdiSelection{.mode = *ftdiMode}, 0x378, fake);
+      connection = openFtdi(FtdiConfig{.mode = *ftdiMode}, 0x378, fake);
       platform.port = connection.port.get();
       platform.bus = connection.bus.get();
     }

@@ -38,7 +38,7 @@ TEST(BoardSelection, ReadsLinesAndClock) {
   EXPECT_EQ(parsePortSelection("spi:/dev/spidev0.0:res=gpiochip0/25").speedHz, 4'000'000u);
   const PortSelection ftdi = parsePortSelection("ftdi:i:0x0403:0x6001:mode=bitbang");
   EXPECT_EQ(ftdi.description(), "the FTDI adapter i:0x0403:0x6001");
-  EXPECT_EQ(ftdi.ftdi.mode, FtdiSelection::Mode::Bitbang);
+  EXPECT_EQ(ftdi.ftdi.mode, FtdiConfig::Mode::Bitbang);
   EXPECT_EQ(parsePortSelection("ftdi").description(), "the first FTDI adapter");
   EXPECT_THROW(parsePortSelection("ftdi:mode=fast"), PortSelectionError);
   try {

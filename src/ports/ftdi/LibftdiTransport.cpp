@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ports/ftdi/FtdiCalls.h"
-#include "ports/ftdi/FtdiConnection.h"
+#include "ports/ftdi/FtdiTransport.h"
 
 namespace om6211 {
 namespace {
@@ -13,16 +12,21 @@ namespace {
 // The error code of a call made without a context (libusb could not start).
 constexpr int NoContext = -100;
 
-class LibftdiCalls final : public FtdiCalls {
+// The libftdi calls behind each of the transport's: listDevices ftdi_usb_find_all and
+// ftdi_usb_get_strings, open ftdi_set_interface(INTERFACE_A) and ftdi_usb_open_string, close
+// ftdi_usb_close, purge ftdi_tcioflush, chunkSize ftdi_write_data_get_chunksize, write
+// ftdi_write_data, writeReadingBack ftdi_read_data_submit, ftdi_write_data_submit and
+// ftdi_transfer_data_done; the error text ftdi_get_error_string's.
+class LibftdiTransport final : public FtdiTransport {
  public:
-  LibftdiCalls() : ftdi_(ftdi_new()) {}
-  ~LibftdiCalls() override {
+  LibftdiTransport() : ftdi_(ftdi_new()) {}
+  ~LibftdiTransport() override {
     if (ftdi_ != nullptr) ftdi_free(ftdi_);  // closes the device if still open
   }
-  LibftdiCalls(const LibftdiCalls&) = delete;
-  LibftdiCalls& operator=(const LibftdiCalls&) = delete;
+  LibftdiTransport(const LibftdiTransport&) = delete;
+  LibftdiTransport& operator=(const LibftdiTransport&) = delete;
 
-  int usbFindAll(std::vector<FtdiDeviceInfo>& found) override {
+  int listDevices(std::vector<FtdiDeviceInfo>& found) override {
     if (ftdi_ == nullptr) return noContext();
     ftdi_device_list* list = nullptr;
     const int count = ftdi_usb_find_all(ftdi_, &list, 0, 0);
@@ -45,13 +49,14 @@ class LibftdiCalls final : public FtdiCalls {
       info.manufacturer = manufacturer;
       info.description = description;
       info.serial = serial;
+      info.locator = "d:" + std::to_string(info.bus) + "/" + std::to_string(info.address);
       found.push_back(std::move(info));
     }
     ftdi_list_free(&list);
     return count;
   }
 
-  int usbOpenString(const std::string& description) override {
+  int open(const std::string& description) override {
     if (ftdi_ == nullptr) return noContext();
     if (const int result = ftdi_set_interface(ftdi_, INTERFACE_A); result < 0) {
       return failed(result);
@@ -82,9 +87,7 @@ class LibftdiCalls final : public FtdiCalls {
     return FtdiChip::Unknown;
   }
 
-  int usbClose() override {
-    return ftdi_ == nullptr ? noContext() : checked(ftdi_usb_close(ftdi_));
-  }
+  int close() override { return ftdi_ == nullptr ? noContext() : checked(ftdi_usb_close(ftdi_)); }
 
   int setLatencyTimer(uint8_t milliseconds) override {
     return ftdi_ == nullptr ? noContext() : checked(ftdi_set_latency_timer(ftdi_, milliseconds));
@@ -96,20 +99,18 @@ class LibftdiCalls final : public FtdiCalls {
   int setBaudrate(int baudrate) override {
     return ftdi_ == nullptr ? noContext() : checked(ftdi_set_baudrate(ftdi_, baudrate));
   }
-  int purgeBuffers() override {
-    return ftdi_ == nullptr ? noContext() : checked(ftdi_tcioflush(ftdi_));
-  }
-  int writeChunkSize() override {
+  int purge() override { return ftdi_ == nullptr ? noContext() : checked(ftdi_tcioflush(ftdi_)); }
+  int chunkSize() override {
     if (ftdi_ == nullptr) return noContext();
-    unsigned chunkSize = 0;
-    const int result = ftdi_write_data_get_chunksize(ftdi_, &chunkSize);
-    return result < 0 ? failed(result) : static_cast<int>(chunkSize);
+    unsigned size = 0;
+    const int result = ftdi_write_data_get_chunksize(ftdi_, &size);
+    return result < 0 ? failed(result) : static_cast<int>(size);
   }
-  int writeData(const uint8_t* bytes, int size) override {
+  int write(const uint8_t* bytes, int size) override {
     return ftdi_ == nullptr ? noContext() : checked(ftdi_write_data(ftdi_, bytes, size));
   }
 
-  int writeDataReadingBack(const uint8_t* bytes, int size) override {
+  int writeReadingBack(const uint8_t* bytes, int size) override {
     if (ftdi_ == nullptr) return noContext();
     readBack_.resize(static_cast<std::size_t>(size));
     // The read goes first, so that the chip's samples flow off while the write goes out.
@@ -151,12 +152,8 @@ class LibftdiCalls final : public FtdiCalls {
 
 }  // namespace
 
-std::unique_ptr<FtdiCalls> newLibftdiCalls() {
-  return std::make_unique<LibftdiCalls>();
-}
-
-FtdiConnection openFtdi(const FtdiSelection& selection, uint32_t portBase) {
-  return openFtdi(selection, portBase, newLibftdiCalls());
+std::unique_ptr<FtdiTransport> newLibftdiTransport() {
+  return std::make_unique<LibftdiTransport>();
 }
 
 }  // namespace om6211
