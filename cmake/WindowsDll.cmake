@@ -2,8 +2,17 @@
 # by their undecorated names, importing nothing but system DLLs: the port libraries (DLPORTIO.DLL,
 # FTD2XX.DLL) are bound at run time, so that the DLL loads where they are missing.
 
-# The Windows back ends of the four platform seams.
+# The Windows back ends of the four platform seams, the FTDI back end through FTDI's D2XX driver
+# and the settings key that chooses between the parallel port and an adapter.
 add_library(om6211_windows_platform STATIC
+  dll/ChosenPort.cpp
+  ports/ftdi/D2xxTransport.cpp
+  ports/ftdi/FtdiBitbangPort.cpp
+  ports/ftdi/FtdiConnection.cpp
+  ports/ftdi/FtdiDevice.cpp
+  ports/ftdi/FtdiErrors.cpp
+  ports/ftdi/FtdiMpsseBus.cpp
+  ports/ftdi/FtdiMpsseEncoder.cpp
   ports/windows/DlPortIoPort.cpp
   ports/windows/KernelSleepPauses.cpp
   ports/windows/ModuleHostFolder.cpp
@@ -17,7 +26,7 @@ target_link_libraries(om6211_exports PUBLIC om6211_windows_platform)
 enable_language(RC)
 configure_file(dll/om6211.rc.in ${CMAKE_CURRENT_BINARY_DIR}/om6211.rc @ONLY)
 
-add_library(om6211 SHARED dll/Exports.cpp dll/om6211.def
+add_library(om6211 SHARED dll/Exports.cpp dll/PortSetting.cpp dll/om6211.def
                           ${CMAKE_CURRENT_BINARY_DIR}/om6211.rc)
 target_link_libraries(om6211 PRIVATE om6211_core om6211_windows_platform om6211_warnings)
 # The runtime goes inside the DLL: the host's machine has no MinGW runtime DLLs.

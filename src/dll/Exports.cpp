@@ -5,12 +5,15 @@
 #include <cstring>
 #include <exception>
 
-#include "driver/Driver.h"
 #include "dll/ExportBinding.h"
 #include "dll/NativePlatform.h"
+#include "driver/Driver.h"
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include "dll/ChosenPort.h"
+#include "driver/PortText.h"
 #endif
 
 namespace om6211 {
@@ -35,6 +38,28 @@ void keepFailure(const char* message) noexcept {
 
 constexpr Platform nativePlatform{&nativePort, &nativePauses, &nativeSettings, &nativeHostFolder};
 constinit Driver driver{nativePlatform, keepFailure};
+// Whether the driver drives the machine's own ports, rather than those a program linked with
+// it bound.
+constinit bool nativeBound = true;
+
+#if defined(_WIN32)
+constinit ChosenPort chosenPort{nativePort};
+
+// Binds the port the settings file names, for the host's port text; a text that does not
+// convert is left to the driver, which refuses it as ever.
+void bindChosenPort(const char* portText) {
+  if (!nativeBound || portText == nullptr) return;
+  uint32_t portBase = 0;
+  try {
+    portBase = parsePortText(portText);
+  } catch (const ConversionError&) {
+    return;
+  }
+  const std::string value =
+      nativeSettings.lookup(driver.settingsFilePath(), Driver::SettingsSection, "Port", "");
+  driver.usePlatform(chosenPort.choose(value, portBase, nativePlatform));
+}
+#endif
 
 template <typename Call>
 void guarded(Call&& call) noexcept {
@@ -62,9 +87,11 @@ constexpr bool isTrue(uint32_t slot) {
 namespace exported {
 
 void usePlatform(const Platform& platform) {
+  nativeBound = false;
   driver.usePlatform(platform);
 }
 void useNativePlatform() {
+  nativeBound = true;
   driver.usePlatform(nativePlatform);
 }
 const Driver& instance() {
@@ -102,6 +129,9 @@ void OM6211_STDCALL LCD_SetIOPropertys(const char* port, int32_t addressDelay, i
                                        uint32_t contrastValue, uint32_t /*unused12*/,
                                        uint32_t /*unused13*/, uint32_t /*unused14*/) {
   guarded([&] {
+#if defined(_WIN32)
+    om6211::bindChosenPort(port);
+#endif
     driver.SetIOPropertys(port, {.addressDelay = addressDelay,
                                  .busDelay = busDelay,
                                  .textColumns = textColumns,

@@ -10,11 +10,11 @@
 #include "link/ControllerShadow.h"
 #include "link/ParallelPortBus.h"
 #include "link/SerialLink.h"
-#include "seams/Platform.h"
 #include "render/FrameMemory.h"
 #include "render/RefreshPolicy.h"
 #include "render/RefreshScheduler.h"
 #include "render/TextOutput.h"
+#include "seams/Platform.h"
 
 namespace om6211 {
 
@@ -37,6 +37,9 @@ class Driver {
 
   // Rebinds the platform (the command-line host picks its port back end); state is kept.
   void usePlatform(const Platform& platform) { platform_ = platform; }
+
+  // The section of the settings file the driver reads.
+  static constexpr const char* SettingsSection = "init";
 
   static DriverInfoBytes GetInfo() { return makeDriverInfo(); }
 

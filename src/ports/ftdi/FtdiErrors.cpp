@@ -28,15 +28,7 @@ constexpr std::string_view Syntax =
     "A description is i:VENDOR:PRODUCT[:INDEX], s:VENDOR:PRODUCT:SERIAL or d:BUS/DEVICE, the "
     "numbers as C writes them (0x0403, 1).";
 
-struct Remedy {
-  std::string_view call;
-  int code;
-  std::string_view problem;
-  std::string_view fix;
-  bool listDevices;
-};
-
-constexpr Remedy Remedies[] = {
+constexpr FtdiRemedy Remedies[] = {
     {"ftdi_usb_find_all", 0, "no FTDI device found", PlugIn, true},
     {"ftdi_usb_open_string", -3, "no such FTDI device", NameOne, true},
     {"ftdi_usb_open_string", -4, "the USB device cannot be opened, usually for want of permission",
@@ -51,9 +43,12 @@ std::string listed(const std::vector<FtdiDeviceInfo>& found) {
   std::string text = "FTDI devices found:";
   for (const FtdiDeviceInfo& device : found) {
     char identity[64];
-    std::snprintf(identity, sizeof identity, " i:0x%04x:0x%04x at d:%d/%d", device.vendor,
-                  device.product, device.bus, device.address);
+    std::snprintf(identity, sizeof identity, " i:0x%04x:0x%04x", device.vendor, device.product);
     text += identity;
+    // A transport that cannot tell where on the USB a device is names none.
+    if (device.bus != 0) {
+      text += " at d:" + std::to_string(device.bus) + "/" + std::to_string(device.address);
+    }
     if (device.stringsRead) {
       text += " \"" + device.manufacturer + " " + device.description + "\" serial \"" +
               device.serial + "\"";
@@ -67,20 +62,31 @@ std::string listed(const std::vector<FtdiDeviceInfo>& found) {
 
 }  // namespace
 
+std::span<const FtdiRemedy> libftdiRemedies() {
+  return Remedies;
+}
+
 PortOpenError ftdiOpenError(std::string_view target, std::string_view call, int code,
-                            std::string_view message, const std::vector<FtdiDeviceInfo>& found) {
-  const auto* remedy = std::find_if(std::begin(Remedies), std::end(Remedies), [&](const Remedy& r) {
-    return r.call == call && r.code == code;
-  });
-  const bool known = remedy != std::end(Remedies);
+                            std::string_view message, const std::vector<FtdiDeviceInfo>& found,
+                            std::span<const FtdiRemedy> remedies) {
+  auto rowOf = [&](std::string_view step, int status) {
+    return std::find_if(remedies.begin(), remedies.end(),
+                        [&](const FtdiRemedy& r) { return r.call == step && r.code == status; });
+  };
+  const auto remedy = rowOf(call, code);
+  const bool known = remedy != remedies.end();
   std::string text(target);
   text += ": ";
   text += known ? remedy->problem : "cannot be opened";
   text += " (" + std::string(call) + ": " +
           (message.empty() ? "error " + std::to_string(code) : std::string(message)) + ").";
-  if (known && remedy->listDevices) text += " " + listed(found);
+  if (known && remedy->listDevices) text.append(" ").append(listed(found));
   // Naming another device helps only when there is one.
-  if (known) text += " " + std::string(remedy->listDevices && found.empty() ? PlugIn : remedy->fix);
+  if (known) {
+    const auto noDevice = rowOf("ftdi_usb_find_all", 0);
+    const bool plugIn = remedy->listDevices && found.empty() && noDevice != remedies.end();
+    text.append(" ").append(plugIn ? noDevice->fix : remedy->fix);
+  }
   return PortOpenError(text);
 }
 
