@@ -1,7 +1,9 @@
 # One Wine case: lays out a host folder (host, DLL, stand-in DLPORTIO.DLL, optional settings
 # file in controller/OM6211), runs the host under Wine there, and compares with what the native
 # om6211 prints and traces for the same script and folder; or, with FAILURE, expects the host to
-# fail with a message matching it. See CMakeLists.txt beside this file for the variables.
+# fail with a message matching it. With ADAPTER (the stand-in FTD2XX.DLL, its environment in
+# ADAPTER_ENV) the settings name the port PORT, and what reached the adapter is decoded by PIXELS
+# and compared with the native run's glass. See CMakeLists.txt beside this file for the variables.
 cmake_minimum_required(VERSION 3.25)
 
 function(fail text)
@@ -18,13 +20,29 @@ get_filename_component(script_dir ${SCRIPT} DIRECTORY)
 get_filename_component(script_name ${SCRIPT} NAME)
 get_filename_component(dll_name ${DLL} NAME)
 file(GLOB bitmaps ${script_dir}/*.bitmap)
-file(COPY ${HOST} ${DLL} ${STANDIN} ${SCRIPT} ${bitmaps} DESTINATION ${host_dir})
+file(COPY ${HOST} ${DLL} ${STANDIN} ${ADAPTER} ${SCRIPT} ${bitmaps} DESTINATION ${host_dir})
+set(settings "")
 if(SETTINGS)
-  file(MAKE_DIRECTORY ${host_dir}/controller/OM6211)
-  file(COPY_FILE ${SETTINGS} ${host_dir}/controller/OM6211/settings.ini)
+  file(READ ${SETTINGS} settings)
+endif()
+if(PORT)
+  # The key goes first in the section the driver reads; the native host reads no Port.
+  if(settings MATCHES "\\[init\\]\n")
+    string(REPLACE "[init]\n" "[init]\nPort=${PORT}\n" settings "${settings}")
+  else()
+    string(PREPEND settings "[init]\nPort=${PORT}\n")
+  endif()
+endif()
+if(SETTINGS OR PORT)
+  file(WRITE ${host_dir}/controller/OM6211/settings.ini "${settings}")
 endif()
 
 set(wine_environment WINEPREFIX=${PREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=)
+if(ADAPTER)
+  separate_arguments(adapter_environment UNIX_COMMAND "${ADAPTER_ENV}")
+  list(APPEND wine_environment OM6211_FAKE_FTDI_LOG=${host_dir}/adapter.log
+       ${adapter_environment})
+endif()
 if(LOCALE)
   # Wine takes the ANSI code page and the encoding of file names from the C library's locale.
   execute_process(COMMAND locale -a OUTPUT_VARIABLE locales)
@@ -80,6 +98,30 @@ foreach(part status output errors)
     string(APPEND differences "${part} under Wine:\n${wine_${part}}\nnative:\n${native_${part}}\n")
   endif()
 endforeach()
+if(ADAPTER)
+  # What reached the adapter's pins, decoded, against the native run's glass on the virtual
+  # panel; a blank glass would prove nothing.
+  execute_process(COMMAND ${PIXELS} ${host_dir}/adapter.log RESULT_VARIABLE decoded
+                  OUTPUT_VARIABLE wine_glass ERROR_VARIABLE decoder_problems)
+  execute_process(COMMAND ${NATIVE} decode native.trace --pixels WORKING_DIRECTORY ${host_dir}
+                  OUTPUT_VARIABLE native_glass)
+  if(NOT decoded EQUAL 0)
+    string(APPEND differences "the module could not take what reached the adapter "
+           "(${host_dir}/adapter.log):\n${decoder_problems}\n")
+  elseif(NOT wine_glass STREQUAL native_glass)
+    string(APPEND differences "the glass under Wine:\n${wine_glass}\nnative:\n${native_glass}\n")
+  elseif(NOT wine_glass MATCHES "#")
+    string(APPEND differences "the glass is blank\n")
+  endif()
+  if(differences)
+    fail("the Wine run differs from the native one:\n${differences}")
+  endif()
+  file(STRINGS ${host_dir}/adapter.log writes REGEX "^write ")
+  list(LENGTH writes write_count)
+  message(STATUS "Wine and native agree: exit ${wine_status}, the same glass from ${write_count} "
+                 "adapter writes")
+  return()
+endif()
 file(SHA256 ${host_dir}/wine.trace wine_trace)
 file(SHA256 ${host_dir}/native.trace native_trace)
 if(NOT wine_trace STREQUAL native_trace)

@@ -50,8 +50,11 @@ std::string listed(const std::vector<FtdiDeviceInfo>& found) {
       text += " at d:" + std::to_string(device.bus) + "/" + std::to_string(device.address);
     }
     if (device.stringsRead) {
-      text += " \"" + device.manufacturer + " " + device.description + "\" serial \"" +
-              device.serial + "\"";
+      // D2XX tells no manufacturer.
+      const std::string names = device.manufacturer.empty()
+                                    ? device.description
+                                    : device.manufacturer + " " + device.description;
+      text += " \"" + names + "\" serial \"" + device.serial + "\"";
     } else {
       text += " (its names unreadable, no permission?)";
     }
