@@ -11,8 +11,9 @@ namespace om6211::testing {
 
 // Hands what the stand-in libftdi or FTD2XX.DLL logged (tests/fakes/FakeLibftdi.cpp,
 // tests/windows/Ftd2xxStandIn.cpp) to `decoder`: each "bitmode OUTPUTS MODE" line sets the mode,
-// each "write HEX" line gives the bytes that reached the chip; the other lines (open, close,
-// read, "# " notes) change nothing at the pins. Only complete lines count, since a running
+// each "write HEX" line gives the bytes that reached the chip, each "power" line powers the
+// module afresh; the other lines (open, refused, close, read, unplugged, "# " notes) change
+// nothing at the pins. Only complete lines count, since a running
 // program may be adding to the log. Returns the lines it could not read.
 inline std::vector<std::string> replayFtdiLog(std::string_view log, FtdiPinDecoder& decoder) {
   auto nibble = [](char digit) {
@@ -43,7 +44,10 @@ inline std::vector<std::string> replayFtdiLog(std::string_view log, FtdiPinDecod
       decoder.setMode(bytes[0], static_cast<FtdiBitmode>(bytes[1]));
     } else if (word == "write" && bytesOf(rest, bytes)) {
       decoder.take(bytes);
-    } else if (word != "open" && word != "close" && word != "read" && word != "#") {
+    } else if (word == "power") {
+      decoder.powerCycle();
+    } else if (word != "open" && word != "close" && word != "refused" && word != "read" &&
+               word != "unplugged" && word != "#") {
       unreadable.emplace_back(line.substr(0, 80));
     }
   }

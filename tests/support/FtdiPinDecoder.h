@@ -27,6 +27,12 @@ class FtdiPinDecoder {
     argumentsNeeded_ = 0;
     dataBytesLeft_ = 0;
   }
+  // The module powered afresh (the adapter that powers it plugged in again): blank, display
+  // off, out of step, its lines undriven until a mode is set.
+  void powerCycle() {
+    panel_->controller().reset();
+    setMode(0, FtdiBitmode::Reset);
+  }
   void take(std::span<const uint8_t> bytes) {
     for (uint8_t byte : bytes) {
       if (mode_ == FtdiBitmode::SynchronousBitbang) {

@@ -19,9 +19,9 @@
 //                             STATUS and does nothing
 //   OM6211_FAKE_FTDI_UNPLUG   W[:K]: the W-th FT_Write of the process finds the adapter pulled
 //                             out: it returns FT_IO_ERROR, as every call on a handle opened
-//                             before does from then on; nothing is listed and opening gives
-//                             FT_DEVICE_NOT_FOUND for K attempts (1), then the adapter is back
-//                             and the module it powers starts blank ("power" in the log)
+//                             before does from then on; the next K listings or openings (1)
+//                             find nothing (FT_DEVICE_NOT_FOUND), then the adapter is back and
+//                             the module it powers starts blank ("power" in the log)
 //
 // Synchronous bit-bang: every byte written is clocked out and its pin sample queued for
 // reading; once the receive side holds its transfer size of unread samples the chip stops
@@ -298,6 +298,7 @@ __declspec(dllexport) void WINAPI StandInNote(const char* text) {
 FT_STATUS WINAPI FT_CreateDeviceInfoList(DWORD* count) {
   CHECK_INJECTED("FT_CreateDeviceInfoList");
   *count = present() ? 1 : 0;
+  if (plug.awayFor > 0) --plug.awayFor;
   return Ok;
 }
 
@@ -423,6 +424,7 @@ FT_STATUS WINAPI FT_Write(FT_HANDLE handle, void* buffer, DWORD size, DWORD* wri
     const std::size_t colon = unplug.find(':');
     plug.awayFor = colon == std::string::npos ? 1 : std::atoi(unplug.c_str() + colon + 1);
     ++plug.pluggedIn;
+    note("unplugged");
   }
   ALIVE(handle);
   const auto* bytes = static_cast<const uint8_t*>(buffer);
