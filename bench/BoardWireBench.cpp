@@ -11,8 +11,8 @@
 
 #include "HostWorkloads.h"
 #include "driver/Driver.h"
+#include "host/PortFactory.h"
 #include "panel/VirtualPanel.h"
-#include "host/OpenedHardware.h"
 #include "support/FakeBoard.h"
 #include "support/QuietPlatform.h"
 

@@ -1,24 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "host/TeePort.h"
-#include "link/ParallelPortBus.h"
-#include "panel/VirtualPanel.h"
-#include "ports/portable/IniFileLookup.h"
-#include "host/InjectedPortFault.h"
 #include "host/PortSelection.h"
+#include "host/PortStack.h"
+#include "ports/portable/IniFileLookup.h"
 #include "ports/portable/ProcessHostFolder.h"
-#include "host/TeeBus.h"
-#include "ports/portable/ThreadSleepPauses.h"
-#include "host/TraceWriter.h"
-#include "host/TracedPauses.h"
-#include "host/TracingPort.h"
-#include "host/OpenedHardware.h"
 
 namespace om6211::cli {
 
@@ -30,10 +20,8 @@ struct SessionSettings {
   std::optional<uint64_t> failPortOperation;
 };
 
-// The platform of one run of the tool: the virtual panel as the port, or real hardware with
-// the virtual panel listening in (either teed into the trace file when asked; a bus's frames
-// reach the panel and the trace as the parallel port would carry them); pauses recorded, and
-// waited out on real hardware; the settings file below the host folder.
+// The platform of one run of the tool: the port stack of the selection, the virtual panel
+// always listening in; the settings file below the host folder.
 // Constructing it opens and claims the hardware (raising PortOpenError when it cannot) and
 // binds the exported driver to it, once, for the rest of the process; destroying it releases
 // the hardware.
@@ -44,15 +32,15 @@ class PanelSession {
   PanelSession& operator=(const PanelSession&) = delete;
   ~PanelSession();
 
-  panel::VirtualPanel& panel() { return panel_; }
-  TracedPauses& pauses() { return pauses_; }
-  TraceWriter* trace() { return trace_.get(); }
+  panel::VirtualPanel& panel() { return *stack_.panel(); }
+  TracedPauses& pauses() { return stack_.pauses(); }
+  TraceWriter* trace() { return stack_.trace(); }
   // The port the driver is bound to, for tools that set the lines themselves; on a bus, the
   // virtual panel's.
-  PortIo& port() { return *port_; }
-  uint32_t portBase() const { return portBase_; }
+  PortIo& port() { return stack_.port(); }
+  uint32_t portBase() const { return stack_.portBase(); }
   // The real hardware, if the session has some.
-  Hardware* hardware() const { return hardware_.get(); }
+  Hardware* hardware() const { return stack_.hardware(); }
 
   // Writes out the trace; the problem, if the trace file could not be written or the real port
   // failed during the run.
@@ -68,20 +56,7 @@ class PanelSession {
     std::string folder_;
   };
 
-  uint32_t portBase_;
-  panel::VirtualPanel panel_;
-  // Opened first: whatever fails later in construction releases it again.
-  OpenedHardware hardware_;
-  std::FILE* traceFile_ = nullptr;
-  std::unique_ptr<TraceWriter> trace_;
-  std::unique_ptr<TeePort> teePort_;
-  std::unique_ptr<InjectedPortFault> injectedFault_;
-  std::unique_ptr<TracingPort> tracingPort_;
-  PortIo* port_;
-  ParallelPortBus panelBus_;
-  std::unique_ptr<TeeBus> teeBus_;
-  ThreadSleepPauses realPauses_;
-  TracedPauses pauses_;
+  PortStack stack_;
   IniFileLookup settings_;
   ProcessHostFolder processFolder_;
   std::unique_ptr<GivenHostFolder> givenFolder_;

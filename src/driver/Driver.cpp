@@ -37,8 +37,8 @@ Bus& Driver::boundBus() {
 }
 
 void Driver::reportAbsorbed(const Bus& bus, uint64_t absorbedBefore) const noexcept {
-  if (report_ != nullptr && bus.absorbedFailures() != absorbedBefore) {
-    report_(bus.lastAbsorbedFailure().c_str());
+  if (report_ != nullptr && bus.absorbedFailures().count() != absorbedBefore) {
+    report_(bus.absorbedFailures().latest().c_str());
   }
 }
 

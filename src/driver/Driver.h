@@ -93,7 +93,7 @@ class Driver {
   template <typename Work>
   void withController(Work&& work) {
     Bus& bus = boundBus();
-    const uint64_t absorbedBefore = bus.absorbedFailures();
+    const uint64_t absorbedBefore = bus.absorbedFailures().count();
     SerialLink link(bus, {.backlightOn = settings_.BacklightBits != 0}, &shadow_);
     Controller controller(
         link, *platform_.pauses,

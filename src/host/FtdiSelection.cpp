@@ -1,7 +1,10 @@
 #include "host/FtdiSelection.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
+
+#include "host/KeyValueList.h"
 
 namespace om6211 {
 namespace {
@@ -56,24 +59,23 @@ constexpr SignalName Signals[] = {
     {"cs", &FtdiPins::chipSelect, true},
 };
 
+struct OptionName {
+  std::string_view name;
+};
+constexpr OptionName Options[] = {{"mode"}, {"pins"}};
+
 void parsePins(std::string_view afterPrefix, std::string_view value, FtdiPins& pins) {
-  for (std::string_view assignment : split(value, ',')) {
-    const std::size_t equals = assignment.find('=');
-    const std::string_view name = assignment.substr(0, equals);
-    const std::string_view line =
-        equals == std::string_view::npos ? std::string_view{} : assignment.substr(equals + 1);
-    const SignalName* signal = nullptr;
-    for (const SignalName& candidate : Signals) {
-      if (candidate.name == name) signal = &candidate;
-    }
-    if (signal == nullptr) refuse(afterPrefix, "unknown signal '" + std::string(name) + "'");
+  if (value.empty()) refuse(afterPrefix, "pins= names no signal");
+  for (const auto& [signal, setting] :
+       readKeyValueList<SignalName>(value, ',', Signals, "signal")) {
+    const std::string_view line = setting.value;
     if (line == "none" && signal->mayBeUnwired) {
       pins.*signal->line = FtdiPins::Unwired;
     } else if (line.size() == 1 && line[0] >= '0' && line[0] <= '7') {
       pins.*signal->line = line[0] - '0';
     } else {
-      refuse(afterPrefix, "'" + std::string(assignment) + "' names no line for " +
-                              std::string(name) +
+      refuse(afterPrefix, "'" + std::string(setting.item) + "' names no line for " +
+                              std::string(signal->name) +
                               (signal->mayBeUnwired ? " (0-7 or none)" : " (0-7)"));
     }
   }
@@ -94,33 +96,33 @@ FtdiConfig parseFtdiSelection(std::string_view afterPrefix) {
   std::vector<std::string_view> fields = split(afterPrefix, ':');
   // "ftdi:" and "ftdi::mode=…" name no device.
   if (fields.front().empty()) fields.erase(fields.begin());
-  std::vector<std::string_view> description;
-  bool modeGiven = false;
-  bool pinsGiven = false;
-  for (std::string_view field : fields) {
-    const std::size_t equals = field.find('=');
-    if (equals == std::string_view::npos) {
-      if (modeGiven || pinsGiven) refuse(afterPrefix, "the description comes before the options");
-      description.push_back(field);
-      continue;
+  // The description's fields, then the options from the first field with a value on.
+  const auto isOption = [](std::string_view field) {
+    return field.find('=') != std::string_view::npos;
+  };
+  const auto firstOption = std::find_if(fields.begin(), fields.end(), isOption);
+  if (std::find_if_not(firstOption, fields.end(), isOption) != fields.end()) {
+    refuse(afterPrefix, "the description comes before the options");
+  }
+  const std::vector<std::string_view> description(fields.begin(), firstOption);
+  const std::string_view options =
+      firstOption == fields.end() ? std::string_view()
+                                  : afterPrefix.substr(firstOption->data() - afterPrefix.data());
+  try {
+    for (const auto& [option, setting] :
+         readKeyValueList<OptionName>(options, ':', Options, "option")) {
+      if (option->name == "pins") {
+        parsePins(afterPrefix, setting.value, config.pins);
+      } else if (setting.value == "bitbang") {
+        config.mode = FtdiConfig::Mode::Bitbang;
+      } else if (setting.value == "mpsse") {
+        config.mode = FtdiConfig::Mode::Mpsse;
+      } else {
+        refuse(afterPrefix, "unknown mode '" + std::string(setting.value) + "'");
+      }
     }
-    const std::string_view option = field.substr(0, equals);
-    const std::string_view value = field.substr(equals + 1);
-    if (option != "mode" && option != "pins") {
-      refuse(afterPrefix, "unknown option '" + std::string(option) + "'");
-    }
-    bool& given = option == "mode" ? modeGiven : pinsGiven;
-    if (given) refuse(afterPrefix, std::string(option) + "= given twice");
-    given = true;
-    if (option == "pins") {
-      parsePins(afterPrefix, value, config.pins);
-    } else if (value == "bitbang") {
-      config.mode = FtdiConfig::Mode::Bitbang;
-    } else if (value == "mpsse") {
-      config.mode = FtdiConfig::Mode::Mpsse;
-    } else {
-      refuse(afterPrefix, "unknown mode '" + std::string(value) + "'");
-    }
+  } catch (const KeyValueError& problem) {
+    refuse(afterPrefix, problem.what());
   }
   if (!description.empty()) {
     if (!describes(description)) refuse(afterPrefix, "not a device description");

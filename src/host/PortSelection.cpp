@@ -3,7 +3,8 @@
 #include <charconv>
 #include <cstdio>
 #include <span>
-#include <vector>
+
+#include "host/KeyValueList.h"
 
 #include "host/FtdiSelection.h"
 
@@ -84,25 +85,12 @@ struct Key {
 template <typename Read>
 void readKeys(std::string_view text, std::string_view list, std::span<const Key> keys,
               PortSelection& selection, Read&& read) {
-  std::vector<std::string_view> seen;
-  while (!list.empty()) {
-    const std::size_t comma = list.find(',');
-    const std::string_view item = list.substr(0, comma);
-    list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
-    const std::size_t equals = item.find('=');
-    const std::string_view name = item.substr(0, equals);
-    const Key* key = nullptr;
-    for (const Key& candidate : keys) {
-      if (candidate.name == name) key = &candidate;
+  try {
+    for (const auto& [key, setting] : readKeyValueList(list, ',', keys, "setting")) {
+      read(*key, setting.value);
     }
-    if (key == nullptr || equals == std::string_view::npos) {
-      refuse(text, "'" + std::string(item) + "' is not one of its KEY=VALUE settings");
-    }
-    for (std::string_view earlier : seen) {
-      if (earlier == name) refuse(text, std::string(name) + " is given twice");
-    }
-    seen.push_back(name);
-    read(*key, item.substr(equals + 1));
+  } catch (const KeyValueError& problem) {
+    refuse(text, problem.what());
   }
   for (const Key& key : keys) {
     if (key.required && selection.*(key.line) == std::nullopt) {

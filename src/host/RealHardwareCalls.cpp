@@ -1,4 +1,4 @@
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 
 namespace om6211 {
 namespace {

@@ -15,14 +15,20 @@ namespace {
 constexpr int ContrastLevels = 31;  // the highest controller level
 constexpr int ContrastLevelStep = 8;
 
-std::FILE* openForWriting(const std::string& path, const char* what) {
+std::FILE* openPicture(const std::string& path) {
   if (path.empty()) return nullptr;
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) {
-    throw std::runtime_error(std::string("cannot write the ") + what + " " + path + ": " +
-                             std::strerror(errno));
+    throw std::runtime_error("cannot write the picture " + path + ": " + std::strerror(errno));
   }
   return file;
+}
+
+PortStackOptions stackOptions(const ModuleConfig& config) {
+  PortStackOptions options = portStackOptions(
+      config.port, config.trace.empty() ? std::nullopt : std::optional(config.trace));
+  options.panelOnHardwarePort = false;
+  return options;
 }
 
 // A frame the port failed to take is dropped (the next flush sends the picture again, after
@@ -45,36 +51,18 @@ int promilleOfContrastValue(uint8_t value) {
 
 ModuleInstance::ModuleInstance(const ModuleConfig& config)
     : config_(config),
-      traceFile_(openForWriting(config.trace, "trace")),
-      pngFile_(openForWriting(config.png, "picture")),
-      pauses_(nullptr, config.port.isHardware() ? &realPauses_ : nullptr),
-      driver_(Platform{nullptr, &pauses_, &noSettingsFile_, &hostFolder_}, reportFailure),
+      pngFile_(openPicture(config.png)),
+      // Raises PortOpenError, whose message names the fix, when the port cannot be had.
+      stack_(config.port, stackOptions(config)),
+      // No settings file: it would choose the font of the driver's own text output, and the
+      // module composes whole pictures with the composer's font instead.
+      driver_(stack_.platform(), reportFailure),
       composer_(config.font, config.charMap),
       backlight_(config.backlight),
       contrastPromille_(promilleOfContrastValue(contrastValueOfPromille(config.contrastPromille))),
       info_("om6211: 84 x 48 graphic display (OM6211 controller), 14 x 6 cells of 6 x 8, on " +
             config.port.description()) {
-  if (traceFile_) {
-    trace_.emplace(traceFile_.get(), config.trace);
-    pauses_ = TracedPauses(&*trace_, config.port.isHardware() ? &realPauses_ : nullptr);
-  }
   const uint32_t driverBase = config.port.base;
-  // Raises PortOpenError, whose message names the fix, when the port cannot be had.
-  hardware_ = openHardware(config.port, driverBase);
-  port_ = hardware_.port ? static_cast<PortIo*>(hardware_.port.get()) : &panel_.emplace(driverBase);
-  if (const auto failing =
-          hardware_.get() != nullptr ? std::nullopt : InjectedPortFault::fromEnvironment()) {
-    port_ = &injectedFault_.emplace(*port_, *failing);
-  }
-  if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
-  if (hardware_.bus) {
-    panelBus_.bind(*port_, driverBase);
-    bus_ = &teeBus_.emplace(*hardware_.bus, panelBus_);
-  }
-  // No settings file: it would choose the font of the driver's own text output, and the module
-  // composes whole pictures with the composer's font instead.
-  driver_.usePlatform(Platform{port_, &pauses_, &noSettingsFile_, &hostFolder_, bus_});
-
   IoProperties properties;
   properties.addressDelay = config.addressDelay;
   properties.busDelay = config.busDelay;
@@ -100,16 +88,16 @@ ModuleInstance::~ModuleInstance() {
 }
 
 void ModuleInstance::writeTrace() {
-  if (trace_ && !trace_->flush()) {
-    std::fprintf(stderr, "om6211: %s\n", trace_->problem().c_str());
+  if (TraceWriter* trace = stack_.trace(); trace && !trace->flush()) {
+    std::fprintf(stderr, "om6211: %s\n", trace->problem().c_str());
   }
 }
 
 void ModuleInstance::flush() {
   driver_.showFrame(composer_.picture());
   writeTrace();
-  if (!pngFile_ || !panel_) return;
-  const panel::Glass glass = panel_->glass();
+  if (!pngFile_ || stack_.panel() == nullptr) return;
+  const panel::Glass glass = stack_.panel()->glass();
   if (pictured_ && pictured_->dark == glass.dark && pictured_->backlight == glass.backlight &&
       pictured_->darkness == glass.darkness) {
     return;
@@ -141,8 +129,8 @@ void ModuleInstance::setContrast(int promille) {
 }
 
 std::optional<panel::Glass> ModuleInstance::glass() const {
-  if (!panel_) return std::nullopt;
-  return panel_->glass();
+  if (stack_.panel() == nullptr) return std::nullopt;
+  return stack_.panel()->glass();
 }
 
 }  // namespace om6211::lcdd

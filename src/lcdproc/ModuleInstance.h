@@ -7,19 +7,9 @@
 #include <string>
 
 #include "driver/Driver.h"
+#include "host/PortStack.h"
 #include "lcdproc/ModuleConfig.h"
 #include "lcdproc/PictureComposer.h"
-#include "link/ParallelPortBus.h"
-#include "panel/VirtualPanel.h"
-#include "host/InjectedPortFault.h"
-#include "ports/portable/NoHostFolder.h"
-#include "ports/portable/NoSettings.h"
-#include "host/TeeBus.h"
-#include "ports/portable/ThreadSleepPauses.h"
-#include "host/TraceWriter.h"
-#include "host/TracedPauses.h"
-#include "host/TracingPort.h"
-#include "host/OpenedHardware.h"
 
 namespace om6211::lcdd {
 
@@ -55,23 +45,10 @@ class ModuleInstance {
   void writeTrace();
 
   ModuleConfig config_;
-  File traceFile_;
   File pngFile_;
-  std::optional<TraceWriter> trace_;
-  std::optional<panel::VirtualPanel> panel_;
-  OpenedHardware hardware_;
-  std::optional<InjectedPortFault> injectedFault_;
-  std::optional<TracingPort> tracingPort_;
-  PortIo* port_ = nullptr;
-  // On a bus the virtual panel listens in, through the parallel-port traffic of the same
+  // The virtual panel listens in on a bus only, through the parallel-port traffic of the same
   // frames (which the trace records).
-  ParallelPortBus panelBus_;
-  std::optional<TeeBus> teeBus_;
-  Bus* bus_ = nullptr;
-  ThreadSleepPauses realPauses_;
-  TracedPauses pauses_;
-  NoSettings noSettingsFile_;
-  NoHostFolder hostFolder_;
+  PortStack stack_;
   Driver driver_;
   PictureComposer composer_;
   bool backlight_;

@@ -42,7 +42,7 @@ void ParallelPortBus::sendFrame(bool isData, uint8_t value, int32_t delay) {
       if (delay > 0) Delay(delay);
     } catch (const PortFailure& failure) {
       if (bit != module::FrameBits - 1) {
-        absorb(failure.what());
+        absorbed_.record(failure.what());
         continue;
       }
       if (edges > 0) loseStep();

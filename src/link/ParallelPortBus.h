@@ -36,10 +36,13 @@ class ParallelPortBus final : public Bus {
   // Sends what the port queued; a failure there leaves the frames' fate unknown.
   void flush() override;
 
+  const FailureRecord& absorbedFailures() const override { return absorbed_; }
+
   // Performs `count` delay units; a count of 0 or less performs none.
   void Delay(int32_t count);
 
  private:
+  FailureRecord absorbed_;
   PortIo* port_ = nullptr;
   uint32_t portBase_ = 0x378;
 };

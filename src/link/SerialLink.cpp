@@ -19,11 +19,11 @@ void SerialLink::setControlLines(Bus::ControlLines lines) {
 void SerialLink::sendFrame(bool isData, uint8_t value, int32_t delay) {
   if (beforeFirstFrame_) std::exchange(beforeFirstFrame_, nullptr)();
   holdRestingLines();
-  const uint64_t absorbedBefore = bus_->absorbedFailures();
+  const uint64_t absorbedBefore = bus_->absorbedFailures().count();
   bus_->sendFrame(isData, value, delay);
   // A frame with an absorbed failure may have reached the controller as something else, and so
   // may every frame after it.
-  if (bus_->absorbedFailures() != absorbedBefore) lostTrackOfController();
+  if (bus_->absorbedFailures().count() != absorbedBefore) lostTrackOfController();
 }
 
 }  // namespace om6211

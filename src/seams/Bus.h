@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <utility>
+
+#include "seams/FailureRecord.h"
 
 namespace om6211 {
 
@@ -38,9 +38,11 @@ class Bus {
   virtual bool allowsShorterTraffic() const { return false; }
 
   bool inStep() const { return inStep_; }
-  // How many failures the bus has absorbed, and the message of the latest.
-  uint64_t absorbedFailures() const { return absorbedFailures_; }
-  const std::string& lastAbsorbedFailure() const { return lastAbsorbedFailure_; }
+  // The failures the bus absorbed: none for a bus that raises every failure.
+  virtual const FailureRecord& absorbedFailures() const {
+    static const FailureRecord none;
+    return none;
+  }
 
  protected:
   constexpr Bus() = default;
@@ -50,15 +52,9 @@ class Bus {
 
   void loseStep() { inStep_ = false; }
   void regainStep() { inStep_ = true; }
-  void absorb(std::string message) {
-    ++absorbedFailures_;
-    lastAbsorbedFailure_ = std::move(message);
-  }
 
  private:
   bool inStep_ = true;
-  uint64_t absorbedFailures_ = 0;
-  std::string lastAbsorbedFailure_;
 };
 
 }  // namespace om6211

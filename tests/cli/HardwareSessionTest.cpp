@@ -12,9 +12,9 @@
 #include "cli/RunStop.h"
 #include "cli/TestPatterns.h"
 #include "cli/Tool.h"
+#include "host/PortFactory.h"
 #include "host/TraceReader.h"
 #include "panel/VirtualPanel.h"
-#include "host/OpenedHardware.h"
 #include "render/GlyphTable.h"
 #include "support/FakeBoard.h"
 #include "support/FakeFtdi.h"
@@ -67,6 +67,7 @@ TEST(HardwareSession, EveryWayOutLeavesThePortReleased) {
     int status;
     const char* message;
     bool claimed;
+    const char* trace = nullptr;  // the trace file to ask for
   };
   const Case cases[] = {
       {"ppdev:/dev/parport0", "", 0, 0, 0, "", true},
@@ -81,12 +82,16 @@ TEST(HardwareSession, EveryWayOutLeavesThePortReleased) {
        true},
       {"ppdev:/dev/parport0", "PPWDATA", ENXIO, 2, 2, "PPWDATA on /dev/parport0 failed", true},
       {"direct:zz", "", 0, 0, 2, "unknown port back end 'direct:zz'", false},
+      {"ppdev:/dev/parport0", "", 0, 0, 2, "cannot write the trace /nonexistent-folder/t.trace",
+       true, "/nonexistent-folder/t.trace"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.port) + " " + c.call);
     FakeParallelPort fake;
     if (*c.call != '\0') fake.failCall(c.call, c.error, c.occurrence);
-    const Outcome outcome = runOn(fake, {"pattern", "checker", "--port", c.port});
+    std::vector<std::string> arguments{"pattern", "checker", "--port", c.port};
+    if (c.trace != nullptr) arguments.insert(arguments.end(), {"--trace", c.trace});
+    const Outcome outcome = runOn(fake, arguments);
     EXPECT_EQ(outcome.status, c.status);
     EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
     const std::vector<std::string> log = fake.log();

@@ -54,6 +54,9 @@ TEST(FtdiSelection, RefusesWhatItCannotTakeShowingTheSyntax) {
       {"pins=clock=none", "names no line for clock (0-7)"},
       {"pins=cs", "names no line for cs (0-7 or none)"},
       {"pins=reset=3", "reset and cs on one line, 3"},
+      {"pins=clock=2,clock=3", "clock= given twice"},
+      {"pins=", "pins= names no signal"},
+      {"pins=cs:i:0x0403:0x6001", "the description comes before the options"},
       {"mode=mpsse:pins=clock=6", "mode=mpsse clocks the data out on lines 0 (clock) and 1"},
   };
   for (const Case& c : cases) {

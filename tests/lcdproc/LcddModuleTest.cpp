@@ -13,9 +13,9 @@
 #include <string_view>
 #include <utility>
 
+#include "host/PortFactory.h"
 #include "lcdproc/LcddModule.h"
 #include "lcdproc/ModuleInstance.h"
-#include "host/OpenedHardware.h"
 #include "support/FakeBoard.h"
 #include "support/FakeFtdi.h"
 #include "support/FakeParallelPort.h"

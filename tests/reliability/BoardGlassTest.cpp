@@ -8,8 +8,8 @@
 #include <optional>
 #include <random>
 
+#include "host/PortFactory.h"
 #include "panel/VirtualPanel.h"
-#include "host/OpenedHardware.h"
 #include "ports/linux/SpidevBus.h"
 #include "support/DriverRig.h"
 #include "support/FakeBoard.h"

@@ -72,17 +72,16 @@ constexpr std::string_view Syntax =
     "On Windows a description is i:VENDOR:PRODUCT[:INDEX] or s:VENDOR:PRODUCT:SERIAL, the "
     "numbers as C writes them (0x0403, 1); d:BUS/DEVICE has no meaning there.";
 
-constexpr FtdiRemedy Remedies[] = {
-    {"ftdi_usb_find_all", DriverMissing, "FTDI's D2XX driver is not installed", InstallDriver,
-     false},
-    {"ftdi_usb_open_string", DriverMissing, "FTDI's D2XX driver is not installed", InstallDriver,
-     false},
+constexpr Remedy Remedies[] = {
+    {"ftdi_usb_find_all", DriverMissing, "FTDI's D2XX driver is not installed", InstallDriver},
+    {"ftdi_usb_open_string", DriverMissing, "FTDI's D2XX driver is not installed", InstallDriver},
     {"ftdi_usb_find_all", 0, "no FTDI device found", PlugIn, true},
     {"ftdi_usb_open_string", -2, "no such FTDI device", NameOne, true},
     {"ftdi_usb_open_string", -3, "the adapter is held by another program", FreeDevice, true},
-    {"ftdi_usb_open_string", NotADescription, "not a device description", Syntax, false},
-    {"ftdi_usb_open_string", NoMeaningOnWindows, "not a device description on Windows", Syntax,
-     false},
+    {"ftdi_usb_open_string",
+     {NotADescription, NoMeaningOnWindows},
+     "not a device description",
+     Syntax},
 };
 
 // The D2XX calls, resolved by their plain names.
@@ -337,7 +336,7 @@ class D2xxTransport final : public FtdiTransport {
   }
 
   std::string errorString() const override { return error_; }
-  std::span<const FtdiRemedy> remedies() const override { return Remedies; }
+  std::span<const Remedy> remedies() const override { return Remedies; }
 
  private:
   const D2xx* calls() {

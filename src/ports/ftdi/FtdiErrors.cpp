@@ -1,10 +1,9 @@
 #include "ports/ftdi/FtdiErrors.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
 
 #include "ports/portable/PortOpenError.h"
+#include "ports/portable/Remedy.h"
 
 namespace om6211 {
 namespace {
@@ -28,14 +27,14 @@ constexpr std::string_view Syntax =
     "A description is i:VENDOR:PRODUCT[:INDEX], s:VENDOR:PRODUCT:SERIAL or d:BUS/DEVICE, the "
     "numbers as C writes them (0x0403, 1).";
 
-constexpr FtdiRemedy Remedies[] = {
+constexpr Remedy Remedies[] = {
     {"ftdi_usb_find_all", 0, "no FTDI device found", PlugIn, true},
     {"ftdi_usb_open_string", -3, "no such FTDI device", NameOne, true},
     {"ftdi_usb_open_string", -4, "the USB device cannot be opened, usually for want of permission",
-     UdevRule, false},
-    {"ftdi_usb_open_string", -8, "permission denied", UdevRule, false},
-    {"ftdi_usb_open_string", -5, "interface A is held by another driver", FreeInterface, false},
-    {"ftdi_usb_open_string", -11, "not a device description", Syntax, false},
+     UdevRule},
+    {"ftdi_usb_open_string", -8, "permission denied", UdevRule},
+    {"ftdi_usb_open_string", -5, "interface A is held by another driver", FreeInterface},
+    {"ftdi_usb_open_string", -11, "not a device description", Syntax},
 };
 
 std::string listed(const std::vector<FtdiDeviceInfo>& found) {
@@ -65,32 +64,26 @@ std::string listed(const std::vector<FtdiDeviceInfo>& found) {
 
 }  // namespace
 
-std::span<const FtdiRemedy> libftdiRemedies() {
+std::span<const Remedy> libftdiRemedies() {
   return Remedies;
 }
 
 PortOpenError ftdiOpenError(std::string_view target, std::string_view call, int code,
                             std::string_view message, const std::vector<FtdiDeviceInfo>& found,
-                            std::span<const FtdiRemedy> remedies) {
-  auto rowOf = [&](std::string_view step, int status) {
-    return std::find_if(remedies.begin(), remedies.end(),
-                        [&](const FtdiRemedy& r) { return r.call == step && r.code == status; });
-  };
-  const auto remedy = rowOf(call, code);
-  const bool known = remedy != remedies.end();
-  std::string text(target);
-  text += ": ";
-  text += known ? remedy->problem : "cannot be opened";
-  text += " (" + std::string(call) + ": " +
-          (message.empty() ? "error " + std::to_string(code) : std::string(message)) + ").";
-  if (known && remedy->listDevices) text.append(" ").append(listed(found));
-  // Naming another device helps only when there is one.
-  if (known) {
-    const auto noDevice = rowOf("ftdi_usb_find_all", 0);
-    const bool plugIn = remedy->listDevices && found.empty() && noDevice != remedies.end();
-    text.append(" ").append(plugIn ? noDevice->fix : remedy->fix);
+                            std::span<const Remedy> remedies) {
+  const Remedy* remedy = remedyFor(remedies, call, code);
+  // Naming another device helps only when there is one: the fix is then the transport's for
+  // no device found.
+  Remedy plugIn;
+  const Remedy* noDevice = remedyFor(remedies, "ftdi_usb_find_all", 0);
+  if (remedy != nullptr && remedy->showsFindings && found.empty() && noDevice != nullptr) {
+    plugIn = *remedy;
+    plugIn.fix = noDevice->fix;
+    remedy = &plugIn;
   }
-  return PortOpenError(text);
+  const std::string detail =
+      message.empty() ? "error " + std::to_string(code) : std::string(message);
+  return PortOpenError(openFailureMessage(target, call, detail, remedy, listed(found)));
 }
 
 PortOpenError ftdiModeError(std::string_view target, FtdiChip chip, std::string_view mode) {

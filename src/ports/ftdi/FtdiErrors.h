@@ -16,7 +16,7 @@ namespace om6211 {
 // "ftdi_usb_find_all" with code 0. `remedies` are the transport's.
 PortOpenError ftdiOpenError(std::string_view target, std::string_view call, int code,
                             std::string_view message, const std::vector<FtdiDeviceInfo>& found,
-                            std::span<const FtdiRemedy> remedies = libftdiRemedies());
+                            std::span<const Remedy> remedies = libftdiRemedies());
 
 // The error for a chip that lacks the mode asked for ("MPSSE", "synchronous bit-bang").
 PortOpenError ftdiModeError(std::string_view target, FtdiChip chip, std::string_view mode);

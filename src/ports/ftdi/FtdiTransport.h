@@ -4,10 +4,10 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "ports/ftdi/FtdiChip.h"
+#include "ports/portable/Remedy.h"
 
 namespace om6211 {
 
@@ -26,19 +26,8 @@ struct FtdiDeviceInfo {
   std::string locator;
 };
 
-// What a person is told of a failure while opening: the step that failed (as FtdiDevice names
-// it, "ftdi_usb_open_string"), the transport's status, the problem and its fix, and whether
-// the devices found help.
-struct FtdiRemedy {
-  std::string_view call;
-  int code;
-  std::string_view problem;
-  std::string_view fix;
-  bool listDevices;
-};
-
 // libftdi's remedies, for Linux (FtdiErrors.cpp).
-std::span<const FtdiRemedy> libftdiRemedies();
+std::span<const Remedy> libftdiRemedies();
 
 // The pin modes the back ends use.
 enum class FtdiBitmode : uint8_t { Reset = 0x00, Mpsse = 0x02, SynchronousBitbang = 0x04 };
@@ -80,7 +69,7 @@ class FtdiTransport {
   virtual std::string errorString() const = 0;
   // The remedies of this transport's statuses; the row of "ftdi_usb_find_all" with status 0 is
   // that of no device found.
-  virtual std::span<const FtdiRemedy> remedies() const { return libftdiRemedies(); }
+  virtual std::span<const Remedy> remedies() const { return libftdiRemedies(); }
 
  protected:
   FtdiTransport() = default;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "ports/linux/HardwarePortErrors.h"
 #include "ports/linux/PortGrants.h"
 
 namespace om6211 {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "ports/linux/SystemCalls.h"
 #include "ports/portable/HardwarePort.h"
 
 namespace om6211 {

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "ports/linux/HardwarePortErrors.h"
 #include "ports/linux/SystemCalls.h"
 
 namespace om6211 {

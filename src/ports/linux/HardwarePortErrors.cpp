@@ -1,9 +1,9 @@
 #include "ports/linux/HardwarePortErrors.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <iterator>
+
+#include "ports/portable/Remedy.h"
 
 namespace om6211 {
 namespace {
@@ -49,47 +49,41 @@ constexpr std::string_view SpiModeRefused =
     "The SPI controller refuses what the module needs (mode 3, 8 or 9 bits per word, the "
     "clock): wire the module to another SPI controller, or use the gpio: back end.";
 
-struct Remedy {
-  DeviceKind device;
-  std::string_view call;
-  int error;
-  std::string_view problem;
-  std::string_view fix;
+constexpr Remedy ParallelPortRemedies[] = {
+    {"open", {ENOENT, ENODEV, ENXIO}, "no such device", LoadModules},
+    {"open", {EACCES, EPERM}, "permission denied", JoinLpGroup},
+    {"open", EBUSY, "port busy", UnloadLp},
+    {"PPCLAIM", {EBUSY, ETIMEDOUT}, "port busy", UnloadLp},
+    {"PPCLAIM", ENXIO, "port busy or missing", UnloadLpOrNoPort},
+    {"PPCLAIM", EACCES, "permission denied", JoinLpGroup},
+    {"ioperm", {EPERM, EACCES}, "permission denied", NeedRawIo},
+    {"ioperm", EINVAL, "port out of range", PortOutOfRange},
+};
+constexpr Remedy GpioChipRemedies[] = {
+    {"open", {ENOENT, ENODEV, ENXIO}, "no such GPIO chip", NoGpioChip},
+    {"open", {EACCES, EPERM}, "permission denied", JoinGpioGroup},
+    {"GPIO_V2_GET_LINE_IOCTL", {EACCES, EPERM}, "permission denied", JoinGpioGroup},
+    {"GPIO_V2_GET_LINE_IOCTL", {ENOTTY, EINVAL}, "kernel too old", OldGpioKernel},
+};
+constexpr Remedy SpiDeviceRemedies[] = {
+    {"open", {ENOENT, ENODEV, ENXIO}, "no such SPI device", EnableSpi},
+    {"open", {EACCES, EPERM}, "permission denied", JoinSpiGroup},
+    {"SPI_IOC_WR_MODE", EINVAL, "mode 3 refused", SpiModeRefused},
+    {"SPI_IOC_WR_BITS_PER_WORD", EINVAL, "word size refused", SpiModeRefused},
+    {"SPI_IOC_WR_MAX_SPEED_HZ", EINVAL, "clock refused", SpiModeRefused},
 };
 
-constexpr Remedy Remedies[] = {
-    {DeviceKind::ParallelPort, "open", ENOENT, "no such device", LoadModules},
-    {DeviceKind::ParallelPort, "open", ENODEV, "no such device", LoadModules},
-    {DeviceKind::ParallelPort, "open", ENXIO, "no such device", LoadModules},
-    {DeviceKind::ParallelPort, "open", EACCES, "permission denied", JoinLpGroup},
-    {DeviceKind::ParallelPort, "open", EPERM, "permission denied", JoinLpGroup},
-    {DeviceKind::ParallelPort, "open", EBUSY, "port busy", UnloadLp},
-    {DeviceKind::ParallelPort, "PPCLAIM", EBUSY, "port busy", UnloadLp},
-    {DeviceKind::ParallelPort, "PPCLAIM", ETIMEDOUT, "port busy", UnloadLp},
-    {DeviceKind::ParallelPort, "PPCLAIM", ENXIO, "port busy or missing", UnloadLpOrNoPort},
-    {DeviceKind::ParallelPort, "PPCLAIM", EACCES, "permission denied", JoinLpGroup},
-    {DeviceKind::ParallelPort, "ioperm", EPERM, "permission denied", NeedRawIo},
-    {DeviceKind::ParallelPort, "ioperm", EACCES, "permission denied", NeedRawIo},
-    {DeviceKind::ParallelPort, "ioperm", EINVAL, "port out of range", PortOutOfRange},
-    {DeviceKind::GpioChip, "open", ENOENT, "no such GPIO chip", NoGpioChip},
-    {DeviceKind::GpioChip, "open", ENODEV, "no such GPIO chip", NoGpioChip},
-    {DeviceKind::GpioChip, "open", ENXIO, "no such GPIO chip", NoGpioChip},
-    {DeviceKind::GpioChip, "open", EACCES, "permission denied", JoinGpioGroup},
-    {DeviceKind::GpioChip, "open", EPERM, "permission denied", JoinGpioGroup},
-    {DeviceKind::GpioChip, "GPIO_V2_GET_LINE_IOCTL", EACCES, "permission denied", JoinGpioGroup},
-    {DeviceKind::GpioChip, "GPIO_V2_GET_LINE_IOCTL", EPERM, "permission denied", JoinGpioGroup},
-    {DeviceKind::GpioChip, "GPIO_V2_GET_LINE_IOCTL", ENOTTY, "kernel too old", OldGpioKernel},
-    {DeviceKind::GpioChip, "GPIO_V2_GET_LINE_IOCTL", EINVAL, "kernel too old", OldGpioKernel},
-    {DeviceKind::SpiDevice, "open", ENOENT, "no such SPI device", EnableSpi},
-    {DeviceKind::SpiDevice, "open", ENODEV, "no such SPI device", EnableSpi},
-    {DeviceKind::SpiDevice, "open", ENXIO, "no such SPI device", EnableSpi},
-    {DeviceKind::SpiDevice, "open", EACCES, "permission denied", JoinSpiGroup},
-    {DeviceKind::SpiDevice, "open", EPERM, "permission denied", JoinSpiGroup},
-    {DeviceKind::SpiDevice, "SPI_IOC_WR_MODE", EINVAL, "mode 3 refused", SpiModeRefused},
-    {DeviceKind::SpiDevice, "SPI_IOC_WR_BITS_PER_WORD", EINVAL, "word size refused",
-     SpiModeRefused},
-    {DeviceKind::SpiDevice, "SPI_IOC_WR_MAX_SPEED_HZ", EINVAL, "clock refused", SpiModeRefused},
-};
+std::span<const Remedy> remediesOf(DeviceKind device) {
+  switch (device) {
+    case DeviceKind::GpioChip:
+      return GpioChipRemedies;
+    case DeviceKind::SpiDevice:
+      return SpiDeviceRemedies;
+    case DeviceKind::ParallelPort:
+      break;
+  }
+  return ParallelPortRemedies;
+}
 
 std::string describe(int error) {
   return error == ETIMEDOUT ? "no claim within the wait" : std::strerror(error);
@@ -99,18 +93,8 @@ std::string describe(int error) {
 
 PortOpenError portOpenError(std::string_view target, std::string_view call, int error,
                             DeviceKind device) {
-  std::string message(target);
-  const auto* remedy = std::find_if(std::begin(Remedies), std::end(Remedies), [&](const Remedy& r) {
-    return r.device == device && r.call == call && r.error == error;
-  });
-  message += ": ";
-  message += remedy != std::end(Remedies) ? remedy->problem : "cannot be opened";
-  message += " (" + std::string(call) + ": " + describe(error) + ")";
-  if (remedy != std::end(Remedies)) {
-    message += ". ";
-    message += remedy->fix;
-  }
-  return PortOpenError(message);
+  return PortOpenError(openFailureMessage(target, call, describe(error),
+                                          remedyFor(remediesOf(device), call, error)));
 }
 
 std::string portFailureMessage(std::string_view target, std::string_view call, int error) {

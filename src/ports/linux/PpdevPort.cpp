@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "ports/linux/HardwarePortErrors.h"
+
 namespace om6211 {
 
 PpdevPort::PpdevPort(const std::string& path, uint32_t portBase, SystemCalls& calls,

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "ports/linux/SystemCalls.h"
 #include "ports/portable/HardwarePort.h"
 
 namespace om6211 {

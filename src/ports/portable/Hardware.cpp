@@ -5,9 +5,8 @@
 namespace om6211 {
 
 void Hardware::fail(std::string message) {
-  ++failureCount_;
-  lastFailure_ = std::move(message);
-  throw PortFailure(lastFailure_);
+  failures_.record(std::move(message));
+  throw PortFailure(failures_.latest());
 }
 
 }  // namespace om6211

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "seams/FailureRecord.h"
 #include "seams/LineCheck.h"
 
 namespace om6211 {
@@ -18,9 +19,9 @@ class Hardware {
 
   // "/dev/parport0", "direct:378", "/dev/gpiochip0", "/dev/spidev0.0".
   const std::string& name() const { return name_; }
-  uint64_t failureCount() const { return failureCount_; }
+  uint64_t failureCount() const { return failures_.count(); }
   // The message of the latest failure; empty while there has been none.
-  const std::string& lastFailure() const { return lastFailure_; }
+  const std::string& lastFailure() const { return failures_.latest(); }
 
   // The lines a person can step through one at a time on a board wiring; none where the
   // parallel-port registers are the way to the lines.
@@ -34,8 +35,7 @@ class Hardware {
 
  private:
   std::string name_;
-  uint64_t failureCount_ = 0;
-  std::string lastFailure_;
+  FailureRecord failures_;
 };
 
 }  // namespace om6211

@@ -3,10 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "seams/PortIo.h"
 #include "ports/portable/Hardware.h"
-#include "ports/linux/HardwarePortErrors.h"
-#include "ports/linux/SystemCalls.h"
+#include "seams/PortIo.h"
 
 namespace om6211 {
 

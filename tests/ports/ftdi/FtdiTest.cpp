@@ -10,6 +10,7 @@
 
 #include "host/FtdiSelection.h"
 #include "ports/ftdi/FtdiConnection.h"
+#include "ports/ftdi/FtdiErrors.h"
 #include "support/DriverRig.h"
 #include "support/FakeFtdi.h"
 #include "support/FtdiPinDecoder.h"

@@ -5,8 +5,8 @@
 #include <functional>
 #include <random>
 
+#include "host/PortFactory.h"
 #include "ports/linux/GpioPort.h"
-#include "host/OpenedHardware.h"
 #include "support/FakeBoard.h"
 
 namespace om6211::testing {
@@ -80,6 +80,9 @@ TEST(BoardBackEnds, OpeningFailuresNameTheFixAndLeaveNothingOpen) {
       {"spi:/dev/spidev0.0:res=gpiochip0/25,hz=4000001", none, {"above the controller's 4 MHz"}},
       {"spi:/dev/spidev0.0:res=gpiochip0/25,light=/dev/gpiochip0/25", none, {"named twice"}},
       {"spi:/dev/spidev0.0:res=25", none, {"res takes CHIP/N"}},
+      {"spi:/dev/spidev0.0:res=gpiochip0/25,hz=1,hz=2", none, {"hz= given twice"}},
+      {"gpio:gpiochip0:clk=11,din=10,res=25,clock=3", none, {"unknown setting 'clock'"}},
+      {"gpio:gpiochip0:clk,din=10,res=25", none, {"clk takes a line number"}},
   };
   for (const Case& c : cases) {
     FakeBoard board;

@@ -14,7 +14,7 @@
 #include <string>
 #include <utility>
 
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 #include "ports/linux/PpdevPort.h"
 #include "support/DriverRig.h"
 #include "support/FakeParallelPort.h"

@@ -1,9 +1,8 @@
-#include "host/OpenedHardware.h"
+#include "host/PortFactory.h"
 
-#include "ports/linux/DirectPort.h"
 #include "ports/ftdi/FtdiConnection.h"
+#include "ports/linux/DirectPort.h"
 #include "ports/linux/GpioPort.h"
-#include "ports/linux/HardwarePortErrors.h"
 #include "ports/linux/PpdevPort.h"
 #include "ports/linux/SpidevBus.h"
 

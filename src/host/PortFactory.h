@@ -7,9 +7,10 @@
 
 #include "host/PortSelection.h"
 #include "ports/ftdi/FtdiTransport.h"
+#include "ports/linux/SystemCalls.h"
 #include "ports/portable/HardwareBus.h"
 #include "ports/portable/HardwarePort.h"
-#include "ports/linux/SystemCalls.h"
+#include "ports/portable/PortOpenError.h"
 
 namespace om6211 {
 
