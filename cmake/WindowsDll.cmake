@@ -7,12 +7,7 @@
 add_library(om6211_windows_platform STATIC
   dll/ChosenPort.cpp
   ports/ftdi/D2xxTransport.cpp
-  ports/ftdi/FtdiBitbangPort.cpp
-  ports/ftdi/FtdiConnection.cpp
-  ports/ftdi/FtdiDevice.cpp
-  ports/ftdi/FtdiErrors.cpp
-  ports/ftdi/FtdiMpsseBus.cpp
-  ports/ftdi/FtdiMpsseEncoder.cpp
+  ${OM6211_FTDI_SOURCES}
   ports/windows/DlPortIoPort.cpp
   ports/windows/KernelSleepPauses.cpp
   ports/windows/ModuleHostFolder.cpp

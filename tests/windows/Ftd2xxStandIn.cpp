@@ -3,7 +3,7 @@
 // the stand-in libftdi (tests/fakes/FakeLibftdi.cpp), so that the same decoder turns it into
 // glass, and it never touches the USB.
 //
-//   OM6211_FAKE_FTDI_CHIP     the chip: 232R, 232H, 2232H, 4232H, 2232C, BM, AM or 230X (232H)
+//   OM6211_FAKE_FTDI_CHIP     the chip: 232H (the default), 232R or 4232H
 //   OM6211_FAKE_FTDI_LOG      the file each event is appended to, one line each:
 //                               open HOW WHAT CHIP | refused HOW WHAT | power | close
 //                               bitmode OUTPUTS MODE     (two hex bytes)
@@ -51,7 +51,6 @@ constexpr FT_STATUS IoError = 4;
 constexpr FT_STATUS InvalidParameter = 6;
 
 constexpr DWORD OpenBySerial = 1;
-constexpr DWORD OpenByDescription = 2;
 constexpr DWORD TransferSize = 4096;
 
 struct Chip {
@@ -62,10 +61,9 @@ struct Chip {
   const char* description;
 };
 constexpr Chip Chips[] = {
-    {"BM", 0, 0x6001, false, "USB <-> Serial"},    {"AM", 1, 0x6001, false, "USB <-> Serial"},
-    {"2232C", 4, 0x6010, true, "Dual RS232 A"},    {"232R", 5, 0x6001, false, "FT232R USB UART"},
-    {"2232H", 6, 0x6010, true, "Dual RS232-HS A"}, {"4232H", 7, 0x6011, true, "Quad RS232-HS A"},
-    {"232H", 8, 0x6014, true, "Single RS232-HS"},  {"230X", 9, 0x6015, false, "FT230X Basic UART"},
+    {"232H", 8, 0x6014, true, "Single RS232-HS"},
+    {"232R", 5, 0x6001, false, "FT232R USB UART"},
+    {"4232H", 7, 0x6011, true, "Quad RS232-HS A"},
 };
 constexpr const char* Serial = "FT7ABC";
 
@@ -90,7 +88,7 @@ const Chip& chip() {
     for (const Chip& known : Chips) {
       if (known.name == wanted) return known;
     }
-    return Chips[6];
+    return Chips[0];
   }();
   return chosen;
 }
@@ -117,20 +115,14 @@ std::string hex(const uint8_t* bytes, DWORD size) {
 
 // The status OM6211_FAKE_FTDI_STATUS gives `call`, if any.
 bool injected(std::string_view call, FT_STATUS& status) {
-  const std::string rules = environment("OM6211_FAKE_FTDI_STATUS");
-  for (std::size_t start = 0; start < rules.size();) {
-    std::size_t end = rules.find(',', start);
-    if (end == std::string::npos) end = rules.size();
-    const std::string_view rule = std::string_view(rules).substr(start, end - start);
-    const std::size_t equals = rule.find('=');
-    if (rule.substr(0, equals) == call && equals != std::string_view::npos) {
-      status = static_cast<FT_STATUS>(
-          std::strtoul(std::string(rule.substr(equals + 1)).c_str(), nullptr, 0));
-      return true;
-    }
-    start = end + 1;
-  }
-  return false;
+  std::string rules(",");
+  rules += environment("OM6211_FAKE_FTDI_STATUS");
+  std::string rule(",");
+  rule.append(call).append("=");
+  const std::size_t at = rules.find(rule);
+  if (at == std::string::npos) return false;
+  status = static_cast<FT_STATUS>(std::strtoul(rules.c_str() + at + call.size() + 2, nullptr, 0));
+  return true;
 }
 
 // Where the adapter is: plugged in for the `pluggedIn`-th time, or away for `awayFor` more
@@ -149,79 +141,37 @@ bool held() {
   return !environment("OM6211_FAKE_FTDI_HELD").empty();
 }
 
-// The engine's command parser: how many bytes each command still takes.
+// The engine's command parser, across writes: what each command still takes.
 class MpsseParser {
  public:
-  void reset() { state_ = State::Opcode; }
+  void reset() { argumentsLeft_ = dataLeft_ = 0; }
   // Takes one byte; appends any answer the engine gives to `answers`.
   void take(uint8_t byte, std::deque<uint8_t>& answers) {
-    switch (state_) {
-      case State::Opcode:
-        start(byte, answers);
-        return;
-      case State::Arguments:
-        arguments_.push_back(byte);
-        if (arguments_.size() < needed_) return;
-        if (opcode_ == 0x10 || opcode_ == 0x11) {
-          data_ = arguments_[0] + 256u * arguments_[1] + 1u;
-          state_ = State::Data;
-        } else {
-          state_ = State::Opcode;
-        }
-        return;
-      case State::Data:
-        if (--data_ == 0) state_ = State::Opcode;
-        return;
+    static constexpr std::string_view TwoArguments = "\x10\x11\x12\x13\x80\x82\x86\x8f";
+    static constexpr std::string_view NoArguments = "\x84\x85\x87\x8a\x8b\x8c\x8d\x96\x97";
+    if (dataLeft_ > 0) {
+      --dataLeft_;
+    } else if (argumentsLeft_ > 0) {
+      length_ = static_cast<uint16_t>(length_ >> 8 | byte << 8);  // low byte first
+      // Clocking bytes out takes a length, then length + 1 bytes.
+      if (--argumentsLeft_ == 0 && (opcode_ == 0x10 || opcode_ == 0x11)) dataLeft_ = length_ + 1u;
+    } else if (opcode_ = byte;
+               TwoArguments.find(static_cast<char>(byte)) != std::string_view::npos) {
+      argumentsLeft_ = 2;
+    } else if (byte == 0x8E) {
+      argumentsLeft_ = 1;
+    } else if (byte == 0x81 || byte == 0x83) {
+      answers.push_back(0xFF);  // the pins read
+    } else if (NoArguments.find(static_cast<char>(byte)) == std::string_view::npos) {
+      answers.insert(answers.end(), {0xFA, byte});
     }
   }
 
  private:
-  enum class State { Opcode, Arguments, Data };
-
-  void start(uint8_t opcode, std::deque<uint8_t>& answers) {
-    opcode_ = opcode;
-    arguments_.clear();
-    switch (opcode) {
-      case 0x10:
-      case 0x11:
-      case 0x12:
-      case 0x13:
-      case 0x80:
-      case 0x82:
-      case 0x86:
-      case 0x8F:
-        needed_ = 2;
-        break;
-      case 0x8E:
-        needed_ = 1;
-        break;
-      case 0x81:
-      case 0x83:
-        answers.push_back(0xFF);  // the pins read
-        return;
-      case 0x84:
-      case 0x85:
-      case 0x87:
-      case 0x8A:
-      case 0x8B:
-      case 0x8C:
-      case 0x8D:
-      case 0x96:
-      case 0x97:
-        return;
-      default:
-        answers.push_back(0xFA);
-        answers.push_back(opcode);
-        return;
-    }
-    state_ = State::Arguments;
-  }
-
-  State state_ = State::Opcode;
   uint8_t opcode_ = 0;
-  std::vector<uint8_t> arguments_;
-  std::size_t needed_ = 0;
-  uint32_t data_ = 0;
+  int argumentsLeft_ = 0;
+  uint16_t length_ = 0;
+  uint32_t dataLeft_ = 0;
 };
 
 struct Handle {
@@ -308,7 +258,7 @@ FT_STATUS WINAPI FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* nodes, DWORD* co
   if (*count == 0) return Ok;
   FT_DEVICE_LIST_INFO_NODE& node = nodes[0];
   std::memset(&node, 0, sizeof node);
-  node.Flags = held() ? 1 : (chip().mpsse && chip().type != 4 ? 2 : 0);
+  node.Flags = held() ? 1 : (chip().mpsse ? 2 : 0);
   node.LocId = 0x111;
   if (!held()) {
     node.Type = chip().type;
@@ -327,11 +277,8 @@ FT_STATUS WINAPI FT_Open(int index, FT_HANDLE* handle) {
 FT_STATUS WINAPI FT_OpenEx(void* argument, DWORD how, FT_HANDLE* handle) {
   CHECK_INJECTED("FT_OpenEx");
   const std::string what = static_cast<const char*>(argument);
-  if (how == OpenBySerial) return openDevice("serial", what, what == Serial, handle);
-  if (how == OpenByDescription) {
-    return openDevice("description", what, what == chip().description, handle);
-  }
-  return InvalidParameter;
+  if (how != OpenBySerial) return InvalidParameter;
+  return openDevice("serial", what, what == Serial, handle);
 }
 
 FT_STATUS WINAPI FT_Close(FT_HANDLE handle) {
@@ -406,13 +353,6 @@ FT_STATUS WINAPI FT_SetBitMode(FT_HANDLE handle, UCHAR outputs, UCHAR mode) {
   char line[32];
   std::snprintf(line, sizeof line, "bitmode %02x %02x", outputs, mode);
   note(line);
-  return Ok;
-}
-
-FT_STATUS WINAPI FT_GetQueueStatus(FT_HANDLE handle, DWORD* count) {
-  CHECK_INJECTED("FT_GetQueueStatus");
-  ALIVE(handle);
-  *count = static_cast<DWORD>(opened->received.size());
   return Ok;
 }
 
