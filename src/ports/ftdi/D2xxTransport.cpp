@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -186,6 +187,50 @@ bool numberOf(std::string_view text, unsigned& value) {
   return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
+// A description as D2XX opens it: i:VENDOR:PRODUCT[:INDEX] or s:VENDOR:PRODUCT:SERIAL.
+struct Description {
+  bool bySerial = false;
+  unsigned vendor = 0;
+  unsigned product = 0;
+  unsigned index = 0;
+  std::string serial;
+};
+
+std::optional<Description> parsed(std::string_view text) {
+  std::vector<std::string_view> fields;
+  // The serial is the rest, colons included.
+  for (std::size_t start = 0; fields.size() < 4;) {
+    const std::size_t colon = fields.size() == 3 ? std::string_view::npos : text.find(':', start);
+    fields.push_back(text.substr(start, colon - start));
+    if (colon == std::string_view::npos) break;
+    start = colon + 1;
+  }
+  Description named;
+  if (fields.size() < 3 || !numberOf(fields[1], named.vendor) ||
+      !numberOf(fields[2], named.product) || named.vendor > 0xFFFF || named.product > 0xFFFF) {
+    return std::nullopt;
+  }
+  if (fields[0] == "s" && fields.size() == 4 && !fields[3].empty()) {
+    named.bySerial = true;
+    named.serial = fields[3];
+    return named;
+  }
+  if (fields[0] == "i" && (fields.size() == 3 || numberOf(fields[3], named.index))) return named;
+  return std::nullopt;
+}
+
+// Where the device `named` is in the list; -1 when it is not there. A device another program
+// holds may show no IDs: the index then counts it too.
+int placeInList(const std::vector<DeviceNode>& nodes, const Description& named) {
+  const ULONG id = named.vendor << 16 | named.product;
+  for (std::size_t i = 0, seen = 0; i < nodes.size(); ++i) {
+    if ((nodes[i].id == id || nodes[i].id == 0) && seen++ == named.index) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
 class D2xxTransport final : public FtdiTransport {
  public:
   D2xxTransport() = default;
@@ -222,52 +267,24 @@ class D2xxTransport final : public FtdiTransport {
     close();
     const D2xx* d2xx = calls();
     if (d2xx == nullptr) return DriverMissing;
-    const std::string_view text = description;
-    if (text.starts_with("d:")) {
+    if (description.starts_with("d:")) {
       return failed(NoMeaningOnWindows, "d:BUS/DEVICE names no device on Windows");
     }
-    std::vector<std::string_view> fields;
-    for (std::size_t start = 0;;) {
-      const std::size_t colon = text.find(':', start);
-      fields.push_back(text.substr(start, colon - start));
-      if (colon == std::string_view::npos || (fields[0] == "s" && fields.size() == 3)) {
-        if (colon != std::string_view::npos) fields.push_back(text.substr(colon + 1));
-        break;
-      }
-      start = colon + 1;
-    }
-    unsigned vendor = 0;
-    unsigned product = 0;
-    unsigned index = 0;
-    const bool ids = fields.size() >= 3 && numberOf(fields[1], vendor) &&
-                     numberOf(fields[2], product) && vendor <= 0xFFFF && product <= 0xFFFF;
+    const std::optional<Description> named = parsed(description);
+    if (!named) return failed(NotADescription, "'" + description + "' is no description");
     FtHandle handle = nullptr;
-    if (fields[0] == "s" && ids && fields.size() == 4) {
-      std::string serial(fields[3]);
-      if (const int result =
-              status("FT_OpenEx", d2xx->openEx(serial.data(), OpenBySerial, &handle));
-          result < 0) {
-        return result;
-      }
-    } else if (fields[0] == "i" && ids && fields.size() <= 4 &&
-               (fields.size() == 3 || numberOf(fields[3], index))) {
+    if (named->bySerial) {
+      std::string serial = named->serial;
+      const FtStatus opened = d2xx->openEx(serial.data(), OpenBySerial, &handle);
+      if (const int result = status("FT_OpenEx", opened); result < 0) return result;
+    } else {
       std::vector<DeviceNode> nodes;
       if (const int result = list(nodes); result < 0) return result;
-      const ULONG id = vendor << 16 | product;
-      int listIndex = -1;
-      for (std::size_t i = 0, seen = 0; i < nodes.size() && listIndex < 0; ++i) {
-        if (nodes[i].id == id && seen++ == index) listIndex = static_cast<int>(i);
-      }
-      // A device another program holds may show no IDs: the index then picks from all.
-      if (listIndex < 0 && index < nodes.size() && nodes[index].id == 0) {
-        listIndex = static_cast<int>(index);
-      }
+      const int listIndex = placeInList(nodes, *named);
       if (listIndex < 0) return failed(-2, "FT_Open: no device with these IDs at this index");
       if (const int result = status("FT_Open", d2xx->open(listIndex, &handle)); result < 0) {
         return result;
       }
-    } else {
-      return failed(NotADescription, "'" + description + "' is no description");
     }
     handle_ = handle;
     return setUp();
