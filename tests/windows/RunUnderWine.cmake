@@ -117,6 +117,10 @@ foreach(part IN LISTS compared)
   endif()
 endforeach()
 if(ADAPTER)
+  if(NOT EXISTS ${PIXELS})
+    fail("no decoder at ${PIXELS} for the adapter's record: build om6211_ftdi_log_pixels in the "
+         "default preset first, or set OM6211_NATIVE_FTDI_PIXELS")
+  endif()
   # What reached the adapter's pins, decoded, against the native run's glass on the virtual
   # panel; a blank glass would prove nothing.
   execute_process(COMMAND ${PIXELS} ${host_dir}/adapter.log RESULT_VARIABLE decoded
