@@ -5,11 +5,13 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "HostWorkloads.h"
 #include "driver/Driver.h"
+#include "host/Reconnector.h"
 #include "ports/ftdi/FtdiConnection.h"
 #include "support/FakeFtdi.h"
 #include "support/QuietPlatform.h"
@@ -58,6 +60,52 @@ WORKLOAD(oneCell, Changed);
 WORKLOAD(cpuScreen, Changed);
 WORKLOAD(cpuScreen, Full);
 #undef WORKLOAD
+
+// An adapter pulled out under an LCDd-like face (a picture flushed every 125 ms of a clock of the
+// benchmark's own): the time is what one flush costs while the adapter is away, reopening
+// attempts included; the counters are the attempts per second while away and the seconds from
+// plugging it in again to the right glass.
+void BM_AdapterAway(benchmark::State& state) {
+  const auto mode = state.range(0) == 0 ? FtdiConfig::Mode::Bitbang : FtdiConfig::Mode::Mpsse;
+  testing::FakeFtdi fake;
+  Reconnector::Clock::time_point now{};
+  int attempts = 0;
+  auto open = [&] {
+    FtdiConnection connection = openFtdi(FtdiConfig{.mode = mode}, 0x378, fake);
+    return OpenedHardware{.port = std::move(connection.port), .bus = std::move(connection.bus)};
+  };
+  Reconnector device(
+      open(),
+      [&] {
+        ++attempts;
+        return open();
+      },
+      [](const std::string&) {}, [&] { return now; });
+  SilentPauses pauses;
+  NoSettings settings;
+  NoHostFolder folder;
+  Driver driver(Platform{device.port(), &pauses, &settings, &folder, device.bus()});
+  startDriver(driver, RefreshMode::Changed);
+  FrameMemory::Layer picture{};
+  const auto flush = [&](uint64_t n) {
+    picture[n % picture.size()] ^= 0x81;
+    driver.showFrame(picture);
+    now += std::chrono::milliseconds(125);
+  };
+  uint64_t n = 0;
+  flush(n++);
+  fake.unplug();
+  flush(n++);  // the adapter is found gone
+  const auto awayFrom = now;
+  for (auto _ : state) flush(n++);
+  const double awaySeconds = std::chrono::duration<double>(now - awayFrom).count();
+  state.counters["attempts_per_s"] = attempts / awaySeconds;
+  fake.replug();
+  const auto backFrom = now;
+  while (device.away()) flush(n++);
+  state.counters["s_to_glass"] = std::chrono::duration<double>(now - backFrom).count();
+}
+BENCHMARK(BM_AdapterAway)->ArgName("mpsse")->Arg(0)->Arg(1);
 
 }  // namespace
 

@@ -18,6 +18,9 @@ struct SessionSettings {
   std::optional<std::string> hostDir;
   // The virtual panel's port operation to fail once (OM6211_FAIL_PORT_OPERATION).
   std::optional<uint64_t> failPortOperation;
+  // Real hardware that goes away is reopened once a second and the run goes on (--retry);
+  // without it, the run stops.
+  bool retry = false;
 };
 
 // The platform of one run of the tool: the port stack of the selection, the virtual panel
@@ -39,8 +42,13 @@ class PanelSession {
   // virtual panel's.
   PortIo& port() { return stack_.port(); }
   uint32_t portBase() const { return stack_.portBase(); }
-  // The real hardware, if the session has some.
+  // The real hardware, if the session has some (with retry, while it is not away).
   Hardware* hardware() const { return stack_.hardware(); }
+  // With retry: the device that is reopened when it goes away.
+  const Reconnector* reconnector() const { return stack_.reconnector(); }
+  // Calls that failed while the device was away or going, which its own lines reported.
+  uint64_t quietFailures() const { return quietFailures_; }
+  void noteQuietFailure() { ++quietFailures_; }
 
   // Writes out the trace; the problem, if the trace file could not be written or the real port
   // failed during the run.
@@ -57,6 +65,7 @@ class PanelSession {
   };
 
   PortStack stack_;
+  uint64_t quietFailures_ = 0;
   IniFileLookup settings_;
   ProcessHostFolder processFolder_;
   std::unique_ptr<GivenHostFolder> givenFolder_;
@@ -64,8 +73,9 @@ class PanelSession {
 
 // Around every driver call of the tool (see failureOf). Before it: raises RunStopped when a
 // signal asked the run to stop (exit status 128 + signal) or the session's real port has
-// failed (exit status 2). After it: the message of the call's failure, the one the driver
-// kept or a port failure it absorbed; empty when the call went through.
+// failed (exit status 2; with retry the run goes on). After it: the message of the call's
+// failure, the one the driver kept or a port failure it absorbed; empty when the call went
+// through, or when the failure is the device's going away, which its own lines report.
 void beforeDriverCall();
 std::string afterDriverCall();
 

@@ -9,14 +9,14 @@
 namespace om6211 {
 
 OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase,
-                            const HardwareCalls& calls) {
+                            const HardwareCalls& calls, std::chrono::milliseconds claimWait) {
   SystemCalls& system = *calls.system;
   switch (selection.kind) {
     case PortSelection::Kind::Direct:
       return {.port = std::make_unique<DirectPort>(static_cast<uint16_t>(selection.base), portBase,
                                                    system)};
     case PortSelection::Kind::Ppdev:
-      return {.port = std::make_unique<PpdevPort>(selection.device, portBase, system)};
+      return {.port = std::make_unique<PpdevPort>(selection.device, portBase, system, claimWait)};
     case PortSelection::Kind::Gpio:
       return {.port = std::make_unique<GpioPort>(selection.gpioWiring(), portBase, system)};
     case PortSelection::Kind::Spi:

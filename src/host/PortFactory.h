@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -7,6 +8,7 @@
 
 #include "host/PortSelection.h"
 #include "ports/ftdi/FtdiTransport.h"
+#include "ports/linux/PpdevPort.h"
 #include "ports/linux/SystemCalls.h"
 #include "ports/portable/HardwareBus.h"
 #include "ports/portable/HardwarePort.h"
@@ -44,11 +46,16 @@ struct HardwareCalls {
 // BASE). Raises PortOpenError, leaving nothing open or claimed, when the device cannot be had;
 // the message names the fix.
 OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase,
-                            const HardwareCalls& calls);
+                            const HardwareCalls& calls,
+                            std::chrono::milliseconds claimWait = PpdevPort::DefaultClaimWait);
 
 // The same through the calls bound, else the real ones: the kernel's and libftdi's (these
 // two are in library om6211_libftdi, for the programs that open real hardware).
 OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase);
+// The same for reopening a device that went away: a claim of a parallel-port device waits at
+// most ReopenClaimWait, so that an attempt never stalls the face for long.
+OpenedHardware reopenHardware(const PortSelection& selection, uint32_t portBase);
+constexpr std::chrono::milliseconds ReopenClaimWait{50};
 // Binds the calls openHardware() makes from now on; a test binds fakes, none unbinds them.
 void bindHardwareCalls(std::optional<HardwareCalls> calls);
 

@@ -31,21 +31,31 @@ PortStack::PortStack(const PortSelection& selection, const PortStackOptions& opt
       trace_(traceFile_ ? std::make_unique<TraceWriter>(traceFile_.get(), *options.trace)
                         : nullptr),
       pauses_(trace_.get(), hardware_.get() != nullptr ? &realPauses_ : nullptr) {
-  if (!hardware_.port || options.panelOnHardwarePort) panel_.emplace(portBase_);
-  if (!hardware_.port) {
+  PortIo* hardwarePort = hardware_.port.get();
+  Bus* hardwareBus = hardware_.bus.get();
+  if (options.reconnect && hardware_.get() != nullptr) {
+    reconnector_.emplace(
+        std::move(hardware_),
+        [selection, base = portBase_] { return reopenHardware(selection, base); },
+        options.reconnect);
+    hardwarePort = reconnector_->port();
+    hardwareBus = reconnector_->bus();
+  }
+  if (hardwarePort == nullptr || options.panelOnHardwarePort) panel_.emplace(portBase_);
+  if (hardwarePort == nullptr) {
     port_ = &*panel_;
   } else if (panel_) {
-    port_ = &teePort_.emplace(*hardware_.port, *panel_);
+    port_ = &teePort_.emplace(*hardwarePort, *panel_);
   } else {
-    port_ = hardware_.port.get();
+    port_ = hardwarePort;
   }
-  if (options.failPortOperation && hardware_.get() == nullptr) {
+  if (options.failPortOperation && !selection.isHardware()) {
     port_ = &injectedFault_.emplace(*port_, *options.failPortOperation);
   }
   if (trace_) port_ = &tracingPort_.emplace(*port_, *trace_);
-  if (hardware_.bus) {
+  if (hardwareBus != nullptr) {
     panelBus_.bind(*port_, portBase_);
-    teeBus_.emplace(*hardware_.bus, panelBus_);
+    teeBus_.emplace(*hardwareBus, panelBus_);
   }
 }
 

@@ -10,6 +10,7 @@
 #include "host/InjectedPortFault.h"
 #include "host/PortFactory.h"
 #include "host/PortSelection.h"
+#include "host/Reconnector.h"
 #include "host/Tee.h"
 #include "host/TraceWriter.h"
 #include "host/TracedPauses.h"
@@ -37,6 +38,9 @@ struct PortStackOptions {
   std::optional<uint64_t> failPortOperation = std::nullopt;
   // Whether the virtual panel listens in on a hardware port too; on a bus it always does.
   bool panelOnHardwarePort = true;
+  // When given, real hardware that goes away is reopened with the same selection instead of
+  // failing for good (see Reconnector); the lines that tell a person so go here.
+  Reconnector::Report reconnect = {};
 };
 
 // The options of the trace file `trace` and of the environment: the fault that
@@ -71,8 +75,11 @@ class PortStack {
   TraceWriter* trace() { return trace_.get(); }
   // The data register the driver is configured with and the virtual panel is wired to.
   uint32_t portBase() const { return portBase_; }
-  // The real hardware; none for the virtual panel.
-  Hardware* hardware() const { return hardware_.get(); }
+  // The real hardware; none for the virtual panel (nor while a device reopened when it goes
+  // away is away).
+  Hardware* hardware() const { return reconnector_ ? reconnector_->hardware() : hardware_.get(); }
+  // The device reopened when it goes away; none unless the options asked for it.
+  const Reconnector* reconnector() const { return reconnector_ ? &*reconnector_ : nullptr; }
   // The virtual panel; none on a hardware port it does not listen to.
   panel::VirtualPanel* panel() { return panel_ ? &*panel_ : nullptr; }
   const panel::VirtualPanel* panel() const { return panel_ ? &*panel_ : nullptr; }
@@ -81,6 +88,7 @@ class PortStack {
   uint32_t portBase_;
   // Opened first: whatever fails later in construction releases it again.
   OpenedHardware hardware_;
+  std::optional<Reconnector> reconnector_;  // when asked for, it holds the hardware instead
   struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };

@@ -16,4 +16,10 @@ OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase) {
   return openHardware(selection, portBase, HardwareCalls(realSystemCalls(), newLibftdiTransport));
 }
 
+OpenedHardware reopenHardware(const PortSelection& selection, uint32_t portBase) {
+  if (boundCalls) return openHardware(selection, portBase, *boundCalls, ReopenClaimWait);
+  return openHardware(selection, portBase, HardwareCalls(realSystemCalls(), newLibftdiTransport),
+                      ReopenClaimWait);
+}
+
 }  // namespace om6211

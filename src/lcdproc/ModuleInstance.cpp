@@ -24,16 +24,27 @@ std::FILE* openPicture(const std::string& path) {
   return file;
 }
 
+void reportLine(const std::string& line) {
+  std::fprintf(stderr, "om6211: %s\n", line.c_str());
+}
+
+// The device of the driver call in progress, whose lines say when it goes away and is back.
+thread_local const Reconnector* calling = nullptr;
+
 PortStackOptions stackOptions(const ModuleConfig& config) {
   PortStackOptions options = portStackOptions(
       config.port, config.trace.empty() ? std::nullopt : std::optional(config.trace));
   options.panelOnHardwarePort = false;
+  // A display whose device goes away (a USB adapter pulled out) comes back without a restart.
+  options.reconnect = reportLine;
   return options;
 }
 
 // A frame the port failed to take is dropped (the next flush sends the picture again, after
-// bringing the controller back into step); LCDd's log says why.
+// bringing the controller back into step); LCDd's log says why, once for a device that went
+// away rather than at every flush.
 void reportFailure(const char* message) noexcept {
+  if (calling != nullptr && calling->told(message)) return;
   std::fprintf(stderr, "om6211: %s\n", message);
 }
 
@@ -80,11 +91,24 @@ ModuleInstance::ModuleInstance(const ModuleConfig& config)
 
 ModuleInstance::~ModuleInstance() {
   try {
-    driver_.CleanUp();
+    quietly([&] { driver_.CleanUp(); });
   } catch (...) {
     // The display is left as it is; the port is released all the same.
   }
   writeTrace();
+}
+
+template <typename Call>
+void ModuleInstance::quietly(Call&& call) {
+  calling = stack_.reconnector();
+  struct Done {
+    ~Done() { calling = nullptr; }
+  } done;
+  try {
+    call();
+  } catch (const PortFailure& failure) {
+    if (calling == nullptr || !calling->told(failure.what())) throw;
+  }
 }
 
 void ModuleInstance::writeTrace() {
@@ -94,7 +118,7 @@ void ModuleInstance::writeTrace() {
 }
 
 void ModuleInstance::flush() {
-  driver_.showFrame(composer_.picture());
+  quietly([&] { driver_.showFrame(composer_.picture()); });
   writeTrace();
   if (!pngFile_ || stack_.panel() == nullptr) return;
   const panel::Glass glass = stack_.panel()->glass();
@@ -117,13 +141,13 @@ void ModuleInstance::flush() {
 void ModuleInstance::backlight(bool on) {
   if (on == backlight_) return;
   backlight_ = on;
-  driver_.setBacklight(on);
+  quietly([&] { driver_.setBacklight(on); });
   writeTrace();
 }
 
 void ModuleInstance::setContrast(int promille) {
   const uint8_t value = contrastValueOfPromille(promille);
-  driver_.setContrast(value);
+  quietly([&] { driver_.setContrast(value); });
   contrastPromille_ = promilleOfContrastValue(value);
   writeTrace();
 }

@@ -43,6 +43,10 @@ class ModuleInstance {
   using File = std::unique_ptr<std::FILE, FileCloser>;
 
   void writeTrace();
+  // Runs a driver call; the failures it reports or raises that the device's own lines have told
+  // already are not repeated.
+  template <typename Call>
+  void quietly(Call&& call);
 
   ModuleConfig config_;
   File pngFile_;

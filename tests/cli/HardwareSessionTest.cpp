@@ -49,8 +49,12 @@ bool startsWith(const std::string& entry, const std::string& prefix) {
 void expectClaimedAndReleased(const std::vector<std::string>& log, bool direct) {
   ASSERT_GE(log.size(), 4u);
   if (direct) {
-    EXPECT_EQ(log.front(), "ioperm 378 3 on");
-    EXPECT_EQ(log.back(), "ioperm 378 3 off");
+    // The port base's lock file is held from before the grant until after it is withdrawn.
+    EXPECT_EQ(log[0], "open /run/lock/om6211-direct-378.lock");
+    EXPECT_EQ(log[1], "flock");
+    EXPECT_EQ(log[2], "ioperm 378 3 on");
+    EXPECT_EQ(log[log.size() - 2], "ioperm 378 3 off");
+    EXPECT_EQ(log.back(), "close");
   } else {
     EXPECT_EQ(log[2], "PPCLAIM");
     EXPECT_EQ(log[log.size() - 2], "PPRELEASE");
@@ -256,6 +260,14 @@ TEST(BoardSessions, PatternReachesTheBoardsGlassAndTheTrace) {
       runOn(board, {"pattern", "checker", "--port", "spi:/dev/spidev1.0:res=gpiochip0/25"});
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find("dtparam=spi=on"), std::string::npos) << missing.err;
+  // Another program drives the display: the tool never sends, naming the holder.
+  board.lockedBy["/dev/spidev0.0"] = {1234, "LCDd"};
+  const Outcome held = runOn(board, {"pattern", "checker", "--port", SpiWiring});
+  EXPECT_EQ(held.status, 2);
+  EXPECT_NE(held.err.find("/dev/spidev0.0 is in use by process 1234 (LCDd)"), std::string::npos)
+      << held.err;
+  EXPECT_TRUE(board.transfers.empty());
+  board.lockedBy.clear();
   // The device goes away during the initialisation: the run stops, reporting the call.
   board.failCall("SPI_IOC_MESSAGE", ENODEV, 2);
   const Outcome gone = runOn(board, {"pattern", "checker", "--port", SpiWiring});
@@ -264,6 +276,42 @@ TEST(BoardSessions, PatternReachesTheBoardsGlassAndTheTrace) {
             std::string::npos)
       << gone.err;
   EXPECT_TRUE(board.openFds().empty());
+}
+
+// A device unplugged during a run: without --retry the run stops at the next call; with it the
+// run goes on, one line saying the device went away and none per call, and ends saying it was
+// still away (the reopening itself is the reconnect tests' business).
+TEST(BoardSessions, RunWithRetryGoesOnWhileTheDeviceIsAway) {
+  const std::filesystem::path script = scratch("retry.script");
+  std::ofstream(script) << "LCD_SetIOPropertys \"378\" 0 0 14 6 84 48 1 1 128\nLCD_Init\n"
+                           "LCD_SetOutputAddress 0 1\nLCD_SetOutputAddress 0 2\n";
+  for (const bool retry : {false, true}) {
+    SCOPED_TRACE(retry ? "--retry" : "without --retry");
+    testing::FakeBoard board;
+    wireBoard(board);
+    board.unplugAt("/dev/spidev0.0", "SPI_IOC_MESSAGE", 2);  // during the initialisation
+    std::vector<std::string> arguments{"run", script.string(), "--port", SpiWiring};
+    if (retry) arguments.emplace_back("--retry");
+    const Outcome outcome = runOn(board, arguments);
+    EXPECT_EQ(outcome.status, 2) << outcome.err;
+    auto count = [&](const std::string& phrase) {
+      std::size_t n = 0;
+      for (std::size_t at = 0; (at = outcome.err.find(phrase, at)) != std::string::npos; ++at) ++n;
+      return n;
+    };
+    if (retry) {
+      EXPECT_EQ(count("is closed and reopened once a second"), 1u) << outcome.err;
+      EXPECT_EQ(count(" failed: "), 1u) << outcome.err;  // the line saying why it went away
+      EXPECT_EQ(count(" call(s) of " + script.string() + " failed while /dev/spidev0.0 was away"),
+                1u)
+          << outcome.err;
+      EXPECT_EQ(count("/dev/spidev0.0 was still away at the end of the run"), 1u) << outcome.err;
+    } else {
+      EXPECT_EQ(count("the run was stopped: /dev/spidev0.0 failed"), 1u) << outcome.err;
+    }
+    EXPECT_TRUE(board.openFds().empty());
+  }
+  std::filesystem::remove(script);
 }
 
 // The wiring check of a board steps through its lines, ending with all of them low.

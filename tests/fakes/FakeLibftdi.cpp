@@ -5,12 +5,21 @@
 //   OM6211_FAKE_FTDI_CHIP        the chip an opened device is: 232R, 232H, 2232H, 4232H, 2232C,
 //                                BM, AM or 230X (default 232H)
 //   OM6211_FAKE_FTDI_LOG         the file each event is appended to, one line each:
+//                                  power                     (the module powered afresh)
+//                                  refused DESCRIPTION       (opened while unplugged)
+//                                  purge                     (the read-back buffer flushed)
 //                                  open DESCRIPTION CHIP
 //                                  bitmode OUTPUTS MODE      (two hex bytes)
 //                                  write HEX                 (the bytes that reached the chip)
 //                                  close
 //   OM6211_FAKE_FTDI_FAIL_WRITE  N: the N-th write of the process (1 = the first, either kind)
 //                                fails, as when the adapter is unplugged; nothing reaches the chip
+//   OM6211_FAKE_FTDI_PLUG        a file saying where the adapter is: "out" (unplugged: nothing
+//                                opens, every call on an open context fails as with libusb's
+//                                "no device"), or "in N" (plugged in for the N-th time; a
+//                                missing file is "in 0"). A context opened before a replug stays
+//                                dead; the module the adapter powers comes back blank, display
+//                                off and out of step ("power" in the log, at the next opening).
 //
 // No device is ever listed (the programs' listing path stays away from libusb); any well-formed
 // description opens. Calls on a context with no device open fail as libftdi's do.
@@ -21,6 +30,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -39,6 +50,24 @@ constexpr ChipName Chips[] = {
 };
 
 int writesMade = 0;
+
+constexpr int Unplugged = -1;
+
+// The plug-in count of the adapter now, or Unplugged.
+int plugged() {
+  const char* path = std::getenv("OM6211_FAKE_FTDI_PLUG");
+  if (path == nullptr) return 0;
+  std::ifstream file(path);
+  std::string where;
+  int count = 0;
+  if (!(file >> where)) return 0;
+  if (where == "out") return Unplugged;
+  return file >> count ? count : 0;
+}
+
+// The plug-in count each open context was opened in, and the one the module was last powered in.
+std::map<const ftdi_context*, int> openedIn;
+int poweredIn = 0;
 
 // Appends one line to the log in a single write, so a reader never sees half of it.
 void note(const std::string& line) {
@@ -69,6 +98,13 @@ int fail(ftdi_context* ftdi, int code, const char* message) {
 
 bool isOpen(const ftdi_context* ftdi) {
   return ftdi != nullptr && ftdi->usb_dev != nullptr;
+}
+
+// Open, and on the adapter plugged in as when it was opened.
+bool isAlive(const ftdi_context* ftdi) {
+  if (!isOpen(ftdi)) return false;
+  const auto opened = openedIn.find(ftdi);
+  return opened != openedIn.end() && opened->second == plugged();
 }
 
 // The stand-in for libusb's device handle: only its being set matters.
@@ -150,10 +186,18 @@ int ftdi_usb_open_string(ftdi_context* ftdi, const char* description) {
   }
   const char* wanted = std::getenv("OM6211_FAKE_FTDI_CHIP");
   const std::string_view chip = wanted == nullptr ? "232H" : wanted;
+  const int pluggedIn = plugged();
+  if (pluggedIn == Unplugged) {
+    note("refused " + std::string(text));
+    return fail(ftdi, -3, "device not found");
+  }
   for (const ChipName& known : Chips) {
     if (known.name != chip) continue;
     ftdi->type = known.type;
     ftdi->usb_dev = openHandle(ftdi);
+    openedIn[ftdi] = pluggedIn;
+    if (pluggedIn != poweredIn) note("power");
+    poweredIn = pluggedIn;
     note("open " + std::string(text) + " " + std::string(chip));
     return 0;
   }
@@ -163,18 +207,19 @@ int ftdi_usb_open_string(ftdi_context* ftdi, const char* description) {
 int ftdi_usb_close(ftdi_context* ftdi) {
   if (!isOpen(ftdi)) return 0;
   ftdi->usb_dev = nullptr;
+  openedIn.erase(ftdi);
   note("close");
   return 0;
 }
 
 int ftdi_set_latency_timer(ftdi_context* ftdi, unsigned char latency) {
-  if (!isOpen(ftdi)) return fail(ftdi, -3, "USB device unavailable");
+  if (!isAlive(ftdi)) return fail(ftdi, -3, "USB device unavailable");
   if (latency < 1) return fail(ftdi, -1, "latency out of range. Only valid for 1-255");
   return 0;
 }
 
 int ftdi_set_bitmode(ftdi_context* ftdi, unsigned char bitmask, unsigned char mode) {
-  if (!isOpen(ftdi)) return fail(ftdi, -2, "USB device unavailable");
+  if (!isAlive(ftdi)) return fail(ftdi, -2, "USB device unavailable");
   ftdi->bitbang_mode = mode;
   ftdi->bitbang_enabled = mode == BITMODE_RESET ? 0 : 1;
   char line[32];
@@ -184,18 +229,20 @@ int ftdi_set_bitmode(ftdi_context* ftdi, unsigned char bitmask, unsigned char mo
 }
 
 int ftdi_set_baudrate(ftdi_context* ftdi, int baudrate) {
-  if (!isOpen(ftdi)) return fail(ftdi, -3, "USB device unavailable");
+  if (!isAlive(ftdi)) return fail(ftdi, -3, "USB device unavailable");
   if (baudrate <= 0) return fail(ftdi, -1, "invalid baudrate");
   ftdi->baudrate = ftdi->bitbang_enabled != 0 ? baudrate * 4 : baudrate;
   return 0;
 }
 
 int ftdi_tcioflush(ftdi_context* ftdi) {
-  return isOpen(ftdi) ? 0 : fail(ftdi, -3, "USB device unavailable");
+  return isAlive(ftdi) ? 0 : fail(ftdi, -3, "USB device unavailable");
 }
 
 int ftdi_tciflush(ftdi_context* ftdi) {
-  return isOpen(ftdi) ? 0 : fail(ftdi, -2, "USB device unavailable");
+  if (!isAlive(ftdi)) return fail(ftdi, -2, "USB device unavailable");
+  note("purge");
+  return 0;
 }
 
 int ftdi_write_data_get_chunksize(ftdi_context* ftdi, unsigned int* chunksize) {
@@ -205,14 +252,14 @@ int ftdi_write_data_get_chunksize(ftdi_context* ftdi, unsigned int* chunksize) {
 }
 
 int ftdi_write_data(ftdi_context* ftdi, const unsigned char* buf, int size) {
-  if (!isOpen(ftdi)) return fail(ftdi, DeviceUnavailable, "USB device unavailable");
+  if (!isAlive(ftdi)) return fail(ftdi, DeviceUnavailable, "USB device unavailable");
   if (writeFails()) return fail(ftdi, DeviceUnavailable, "USB device unavailable");
   note("write " + hex(buf, size));
   return size;
 }
 
 ftdi_transfer_control* ftdi_write_data_submit(ftdi_context* ftdi, unsigned char* buf, int size) {
-  if (!isOpen(ftdi)) return nullptr;
+  if (!isAlive(ftdi)) return nullptr;
   if (writeFails()) return transfer(ftdi, buf, size, -1);
   note("write " + hex(buf, size));
   return transfer(ftdi, buf, size, size);
@@ -220,7 +267,7 @@ ftdi_transfer_control* ftdi_write_data_submit(ftdi_context* ftdi, unsigned char*
 
 // The pins read back: the chip samples them as it clocks each byte out; the tests drop them.
 ftdi_transfer_control* ftdi_read_data_submit(ftdi_context* ftdi, unsigned char* buf, int size) {
-  if (!isOpen(ftdi)) return nullptr;
+  if (!isAlive(ftdi)) return nullptr;
   std::memset(buf, 0, static_cast<std::size_t>(size));
   return transfer(ftdi, buf, size, size);
 }

@@ -62,6 +62,7 @@ class Run:
         self.work = work
         self.trace = os.path.join(work, "trace.txt")
         self.ftdi_log = os.path.join(work, "ftdi.log")
+        self.plug = os.path.join(work, "ftdi.plug")  # where the stand-in adapter is
         self.processes = []
 
     # --- processes -------------------------------------------------------------------------
@@ -260,7 +261,7 @@ HBAR_COLUMNS = set(range(24, 54))
 VBAR_ROWS = set(range(28, 48))
 
 
-def screen_problem(rows, glyphs):
+def screen_problem(rows, glyphs, hbar_columns=HBAR_COLUMNS):
     """None when the glass shows the test screen exactly, else what is wrong."""
     lit = {(x, y) for y in range(HEIGHT) for x in range(WIDTH) if rows[y][x] == "#"}
     explained = set()
@@ -297,7 +298,7 @@ def screen_problem(rows, glyphs):
     explained |= icon
     # The bars: exactly their columns and rows lit.
     hbar = {(x, y) for (x, y) in lit if 32 <= y < 40 and 18 <= x < 78}
-    if {x for x, _ in hbar} != HBAR_COLUMNS:
+    if {x for x, _ in hbar} != hbar_columns:
         return "hbar: lit columns %s" % sorted({x for x, _ in hbar})
     vbar = {(x, y) for (x, y) in lit if x >= 78 and y >= 16}
     if {y for _, y in vbar} != VBAR_ROWS or not {x for x, _ in vbar} <= set(range(78, 84)):
@@ -403,7 +404,7 @@ def ftdi_screen(run, lcdd):
                 "\n[om6211]\nPort=ftdi:i:0x0403:0x6014\n")
     library_path = ":".join(filter(None, [run.args.ftdi_fake, os.environ.get("LD_LIBRARY_PATH")]))
     environment = dict(os.environ, LD_LIBRARY_PATH=library_path, OM6211_FAKE_FTDI_CHIP="232H",
-                       OM6211_FAKE_FTDI_LOG=run.ftdi_log)
+                       OM6211_FAKE_FTDI_LOG=run.ftdi_log, OM6211_FAKE_FTDI_PLUG=run.plug)
     if run.args.lcdd_preload:
         environment.update(LD_PRELOAD=run.args.lcdd_preload, ASAN_OPTIONS="detect_leaks=0")
     server = run.start([lcdd, "-f", "-s", "0", "-r", "3", "-c", config], "lcdd.log", environment)
@@ -418,6 +419,42 @@ def ftdi_screen(run, lcdd):
     show_test_screen(client)
     run.wait_for_glass(lambda rows: screen_problem(rows, glyphs), 10, "the test screen")
     print("FTDI adapter: the test screen decoded at the pins, every widget where placed")
+
+    # Pulled out for 2 s, the screen changed meanwhile, plugged in again: LCDd keeps running,
+    # its log says so once each way, and the glass shows the latest screen within 2 s.
+    with open(run.plug, "w") as f:
+        f.write("out\n")
+    check(client.ask("widget_set s1 h 5 5 45") == "success", "the bar did not change")
+
+    def cpu_seconds():
+        with open("/proc/%d/stat" % server.pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    cpu_before, away_from = cpu_seconds(), time.monotonic()
+    time.sleep(2.0)
+    away_seconds = time.monotonic() - away_from
+    cpu = cpu_seconds() - cpu_before
+    check(server.poll() is None, "LCDd ended while the adapter was away:\n" + run.log("lcdd.log"))
+    away = run.log("lcdd.log")
+    with open(run.ftdi_log) as f:
+        attempts = sum(1 for line in f if line.startswith("refused "))
+    check(attempts <= away_seconds + 1, "%d reopening attempts in %.1f s" % (attempts, away_seconds))
+    with open(run.plug, "w") as f:
+        f.write("in 1\n")
+    replugged = time.monotonic()
+    longer_bar = set(range(24, 69))
+    run.wait_for_glass(lambda rows: screen_problem(rows, glyphs, longer_bar), 2.0,
+                       "the latest screen after the replug")
+    back = time.monotonic() - replugged
+    lines = [line for line in run.log("lcdd.log").splitlines() if "om6211:" in line]
+    check(len([l for l in lines if "is closed and reopened once a second" in l]) == 1 and
+          len([l for l in lines if " is back after " in l]) == 1 and len(lines) == 2,
+          "expected one line when the adapter went and one when it was back:\n" + "\n".join(lines))
+    check(away.count("om6211:") == 1, "more than one line while the adapter was away")
+    print("replug: the latest screen on the glass %.2f s after the adapter came back; while "
+          "away %.1f reopening attempts/s, LCDd at %.1f %% CPU" % (
+              back, attempts / away_seconds, 100 * cpu / away_seconds))
     client.close()
 
     status = run.stop(server)
@@ -425,10 +462,11 @@ def ftdi_screen(run, lcdd):
     check(status == 0, "LCDd ended with status %s:\n%s" % (status, run.log("lcdd.log")))
     with open(run.ftdi_log) as f:
         events = [line.split()[0] for line in f]
-    check(events.count("open") == 1 and events[-1] == "close",
-          "the adapter was not opened once and closed at the end: %s" % events[-3:])
+    check(events.count("open") == 2 and events.count("power") == 1 and events[-1] == "close",
+          "the adapter was not opened twice and closed at the end: %s" % events[-3:])
+    log = "\n".join(line for line in run.log("lcdd.log").splitlines() if line not in lines)
     for sign in ("om6211:", "Sanitizer", "runtime error:"):
-        check(sign not in run.log("lcdd.log"), "problems reported:\n" + run.log("lcdd.log"))
+        check(sign not in log, "problems reported:\n" + run.log("lcdd.log"))
 
 
 def main():

@@ -4,6 +4,7 @@
 #include <linux/gpio.h>
 #include <linux/spi/spidev.h>
 #include <sys/ioctl.h>
+#include <sys/sysmacros.h>
 
 #include <cerrno>
 #include <cstring>
@@ -20,7 +21,10 @@ namespace om6211::testing {
 // A board behind the system-call seam: GPIO chips and an SPI device, with the display module
 // wired to them. Line levels and SPI bits reach the module's pins, so its glass shows what the
 // real module would; every call is counted, any call can fail with any errno, and what stays
-// open is known.
+// open is known. The lines start low, as undriven lines read. A chip or the SPI device can be
+// unplugged: its files opened before are dead from then on (ENODEV), opening it fails (ENOENT)
+// until it is plugged in again, and the module's lines fall low. Another program can hold the
+// SPI device's lock.
 class FakeBoard final : public SystemCalls {
  public:
   enum class Pin { Data, Clock, Reset, Backlight, ChipSelect };
@@ -41,7 +45,25 @@ class FakeBoard final : public SystemCalls {
   FakeBoard() {
     chips.push_back({"/dev/gpiochip0", "gpiochip0", "pinctrl-bcm2711", 58, {}});
     chips.push_back({"/dev/gpiochip1", "gpiochip1", "raspberrypi-exp-gpio", 8, {}});
+    module.set(pins_);
   }
+
+  void unplug(const std::string& path) {
+    unplugged_.insert(path);
+    for (auto& [fd, opened] : openedFrom_) {
+      if (opened == path) dead_.insert(fd);
+    }
+    std::erase_if(held_, [&](const auto& line) { return line.first == path; });
+    pins_ = Undriven;
+    module.set(pins_);
+  }
+  void replug(const std::string& path) { unplugged_.erase(path); }
+  // Unplugs `path` just before the `occurrence`-th call named `name`, which then fails.
+  void unplugAt(const std::string& path, const std::string& name, int occurrence) {
+    unplugAt_[{name, occurrence}] = path;
+  }
+  // Another process's lock on `path`: its process id and name.
+  std::map<std::string, std::pair<int, std::string>> lockedBy;
 
   // Connects line `offset` of `chip` to a module pin.
   void wire(const std::string& chip, uint32_t offset, Pin pin) { wiring_[{chip, offset}] = pin; }
@@ -69,20 +91,29 @@ class FakeBoard final : public SystemCalls {
   const std::set<int>& openFds() const { return open_; }
 
   int open(const char* path, int) override {
-    for (std::size_t i = 0; i < chips.size(); ++i) {
-      if (chips[i].path == path) return opened("open", ChipFd + static_cast<int>(i));
+    if (!unplugged_.contains(path)) {
+      for (std::size_t i = 0; i < chips.size(); ++i) {
+        if (chips[i].path == path) return opened("open", ChipFd + static_cast<int>(i), path);
+      }
+      if (spiDevice == path) return opened("open", SpiFd, path);
     }
-    if (spiDevice == path) return opened("open", SpiFd);
     count("open");
     errno = ENOENT;
     return -1;
   }
   int close(int fd) override {
     count("close");
-    return open_.erase(fd) == 1 ? 0 : fail(EBADF);
+    if (open_.erase(fd) != 1) return fail(EBADF);
+    dead_.erase(fd);
+    if (fd >= RequestFd) {
+      const Request& request = requests_[static_cast<std::size_t>(fd - RequestFd)];
+      for (uint32_t offset : request.offsets) held_.erase({request.chip, offset});
+    }
+    return 0;
   }
   int ioctl(int fd, unsigned long request, void* argument) override {
     if (!open_.contains(fd)) return fail(EBADF);
+    if (dead_.contains(fd)) return fail(ENODEV);
     if (fd == SpiFd) return spi(request, argument);
     if (fd >= RequestFd) return lines(fd, request, argument);
     return chip(chips[static_cast<std::size_t>(fd - ChipFd)], request, argument);
@@ -90,6 +121,33 @@ class FakeBoard final : public SystemCalls {
   int ioctlInChild(int fd, unsigned long request, std::chrono::milliseconds) override {
     return ioctl(fd, request, nullptr);
   }
+
+  int flock(int fd, int) override {
+    if (const int error = count("flock")) return fail(error);
+    const auto path = openedFrom_.find(fd);
+    return path != openedFrom_.end() && lockedBy.contains(path->second) ? fail(EWOULDBLOCK) : 0;
+  }
+  int fileIdentity(int fd, uint64_t& device, uint64_t& inode) override {
+    device = makedev(0, 5);
+    inode = static_cast<uint64_t>(fd);
+    return 0;
+  }
+  std::string readFile(const std::string& path) override {
+    std::string text;
+    for (const auto& [locked, holder] : lockedBy) {
+      for (const auto& [fd, opened] : openedFrom_) {
+        if (opened != locked) continue;
+        if (path == "/proc/locks") {
+          text += "1: FLOCK  ADVISORY  WRITE " + std::to_string(holder.first) +
+                  " 00:05:" + std::to_string(fd) + " 0 EOF\n";
+        } else if (path == "/proc/" + std::to_string(holder.first) + "/comm") {
+          return holder.second + "\n";
+        }
+      }
+    }
+    return text;
+  }
+  std::string lockDirectory() const override { return "/run/lock"; }
 
   bool hasPortInstructions() const override { return false; }
   int ioperm(unsigned long, unsigned long, int) override { return fail(ENOSYS); }
@@ -112,12 +170,19 @@ class FakeBoard final : public SystemCalls {
   }
   // Counts the call; the errno it is to fail with, 0 for none.
   int count(const std::string& name) {
-    const auto failure = failures_.find({name, static_cast<int>(++calls[name])});
+    const int occurrence = static_cast<int>(++calls[name]);
+    if (const auto path = unplugAt_.find({name, occurrence}); path != unplugAt_.end()) {
+      unplug(path->second);
+      return ENODEV;
+    }
+    const auto failure = failures_.find({name, occurrence});
     return failure == failures_.end() ? 0 : failure->second;
   }
-  int opened(const std::string& name, int fd) {
+  int opened(const std::string& name, int fd, const std::string& path) {
     if (const int error = count(name)) return fail(error);
     open_.insert(fd);
+    dead_.erase(fd);
+    openedFrom_[fd] = path;
     return fd;
   }
 
@@ -156,6 +221,7 @@ class FakeBoard final : public SystemCalls {
         line.fd = RequestFd + static_cast<int>(requests_.size());
         requests_.push_back(made);
         open_.insert(line.fd);
+        openedFrom_[line.fd] = chip.path;
         apply(made, line.config.attrs[0].attr.values, line.config.attrs[0].mask);
         return 0;
       }
@@ -212,6 +278,8 @@ class FakeBoard final : public SystemCalls {
     if (request == SPI_IOC_WR_MODE) {
       if (const int error = count("SPI_IOC_WR_MODE")) return fail(error);
       spiMode = *static_cast<uint8_t*>(argument);
+      pins_.clock = (spiMode & SPI_CPOL) != 0;  // the clock goes to its idle level
+      module.set(pins_);
       return 0;
     }
     if (request == SPI_IOC_WR_BITS_PER_WORD) {
@@ -259,8 +327,15 @@ class FakeBoard final : public SystemCalls {
     return static_cast<int>(message.len);
   }
 
-  panel::PinLevels pins_;
+  static constexpr panel::PinLevels Undriven{
+      .data = false, .clock = false, .resetReleased = false, .backlight = false};
+
+  panel::PinLevels pins_ = Undriven;
   std::map<std::pair<std::string, uint32_t>, Pin> wiring_;
+  std::set<std::string> unplugged_;
+  std::map<int, std::string> openedFrom_;
+  std::set<int> dead_;
+  std::map<std::pair<std::string, int>, std::string> unplugAt_;
   std::set<std::pair<std::string, uint32_t>> held_;
   std::vector<Request> requests_;
   std::set<int> open_;

@@ -16,12 +16,15 @@ namespace om6211::testing {
 // An FTDI adapter behind the transport seam, with one device plugged in. It logs every call by
 // its libftdi name ("ftdi_usb_open_string d:1/7", "ftdi_set_bitmode 3b 04", "ftdi_write_data 600"),
 // hands every buffer that reached the chip and every mode change to `onBytes` and `onMode`, counts
-// USB transfers as libftdi would make them, and fails any call on request.
+// USB transfers as libftdi would make them, and fails any call on request. The adapter can be
+// unplugged: every call fails as with libusb's "no device", and opening finds none; plugged in
+// again it is a new device, on which what was opened before stays dead.
 class FakeFtdi final : public FtdiTransport {
  public:
   // Fails the `occurrence`-th call (1 = the first) of the libftdi call `name` with `code` and
   // `message`. Both writes count as "write"; a failed write still delivers its first
-  // `delivered` bytes, as a transfer cut short does.
+  // `delivered` bytes, as a transfer cut short does, and a `code` of 0 or more is the count of
+  // bytes a short write returns.
   void failCall(const std::string& name, int occurrence, int code, std::string message,
                 std::size_t delivered = 0) {
     failures_[{name, occurrence}] = {code, std::move(message), delivered};
@@ -30,6 +33,16 @@ class FakeFtdi final : public FtdiTransport {
     const auto found = counts_.find(name);
     return found == counts_.end() ? 0 : found->second;
   }
+
+  void unplug() { plugged_ = false; }
+  void replug() {
+    plugged_ = true;
+    ++generation_;
+    if (onReplug) onReplug();
+  }
+  std::function<void()> onReplug;  // the module the adapter powers starts afresh
+  // Unplugs the adapter during the `occurrence`-th write, half of whose bytes get out.
+  void unplugAtWrite(int occurrence) { unplugAtWrite_ = occurrence; }
 
   std::vector<FtdiDeviceInfo> devices{
       {0x0403, 0x6014, 1, 7, true, "FTDI", "Single RS232-HS", "FT7ABC", "d:1/7"}};
@@ -47,12 +60,20 @@ class FakeFtdi final : public FtdiTransport {
 
   int listDevices(std::vector<FtdiDeviceInfo>& found) override {
     if (const int result = call("ftdi_usb_find_all"); result < 0) return result;
-    found = devices;
-    return static_cast<int>(devices.size());
+    found = plugged_ ? devices : std::vector<FtdiDeviceInfo>{};
+    return static_cast<int>(found.size());
   }
   int open(const std::string& description) override {
+    if (!plugged_) {
+      log.push_back("ftdi_usb_open_string " + description + " -> -3");
+      error_ = "device not found";
+      return -3;
+    }
     const int result = call("ftdi_usb_open_string", description);
-    if (result == 0) ++openDevices;
+    if (result == 0) {
+      ++openDevices;
+      openedIn_ = generation_;
+    }
     return result;
   }
   FtdiChip chipType() const override { return chip; }
@@ -99,19 +120,37 @@ class FakeFtdi final : public FtdiTransport {
     return text;
   }
 
-  // Logs the call and fails it if asked: 0 or libftdi's code.
+  // Logs the call and fails it if asked: 0 or libftdi's code; `failing` tells which.
   int call(const std::string& name, const std::string& argument = {},
-           std::size_t* delivered = nullptr) {
+           std::size_t* delivered = nullptr, bool* failing = nullptr) {
     const bool writing = name == "ftdi_write_data" || name == "ftdi_write_data_submit";
     const std::string counted = writing ? "write" : name;
     const int occurrence = ++counts_[counted];
     std::string entry = argument.empty() ? name : name + " " + argument;
+    if (writing && occurrence == unplugAtWrite_) {
+      unplug();
+      ++failed;
+      log.push_back(entry + " -> unplugged");
+      error_ = "usb bulk write failed";
+      if (delivered != nullptr) *delivered /= 2;
+      return -1;
+    }
+    const bool opening =
+        name == "ftdi_usb_open_string" || name == "ftdi_usb_find_all" || name == "ftdi_usb_close";
+    if (!opening && (!plugged_ || openedIn_ != generation_)) {
+      ++failed;
+      log.push_back(entry + " -> no device");
+      error_ = writing ? "usb bulk write failed" : "USB device unavailable";
+      if (delivered != nullptr) *delivered = 0;
+      return writing ? -1 : -4;
+    }
     const auto found = failures_.find({counted, occurrence});
     if (found == failures_.end()) {
       log.push_back(entry);
       return 0;
     }
     ++failed;
+    if (failing != nullptr) *failing = true;
     log.push_back(entry + " -> " + std::to_string(found->second.code));
     error_ = found->second.message;
     if (delivered != nullptr) *delivered = std::min(*delivered, found->second.delivered);
@@ -119,14 +158,19 @@ class FakeFtdi final : public FtdiTransport {
   }
   int deliver(const char* name, const uint8_t* data, int size) {
     std::size_t delivered = static_cast<std::size_t>(size);
-    const int result = call(name, std::to_string(size), &delivered);
+    bool failing = false;
+    const int result = call(name, std::to_string(size), &delivered, &failing);
     ++writes;
     transfers += static_cast<uint64_t>((size + transferSize - 1) / transferSize);
     bytes += static_cast<uint64_t>(size);
     if (onBytes) onBytes({data, delivered});
-    return result < 0 ? result : size;
+    return result < 0 || failing ? result : size;
   }
 
+  bool plugged_ = true;
+  int unplugAtWrite_ = 0;
+  int generation_ = 0;  // how often the adapter was plugged in again
+  int openedIn_ = 0;
   std::map<std::string, int> counts_;
   std::map<std::pair<std::string, int>, Failure> failures_;
   std::string error_;

@@ -91,6 +91,20 @@ class FakeParallelPort final : public SystemCalls {
     return ioctl(fd, request, nullptr);
   }
 
+  // Locks: another program's lock on a path, named as /proc names it.
+  int flock(int, int) override { return call("flock", 0); }
+  int fileIdentity(int, uint64_t& device, uint64_t& inode) override {
+    device = 0;
+    inode = 1;
+    return 0;
+  }
+  std::string readFile(const std::string& path) override {
+    const auto found = files.find(path);
+    return found == files.end() ? std::string() : found->second;
+  }
+  std::string lockDirectory() const override { return "/run/lock"; }
+  std::map<std::string, std::string> files;  // /proc/locks, /proc/PID/comm
+
   bool hasPortInstructions() const override { return portInstructions; }
   int ioperm(unsigned long from, unsigned long count, int turnOn) override {
     const int result =

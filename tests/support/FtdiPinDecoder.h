@@ -26,6 +26,8 @@ class FtdiPinDecoder {
     mode_ = mode;
     argumentsNeeded_ = 0;
     dataBytesLeft_ = 0;
+    // The bit-bang mode drives its outputs low until the first byte.
+    if (mode == FtdiBitmode::SynchronousBitbang) applyPins(0x00);
   }
   // The module powered afresh (the adapter that powers it plugged in again): blank, display
   // off, out of step, its lines undriven until a mode is set.

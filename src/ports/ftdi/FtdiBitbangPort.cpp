@@ -6,6 +6,7 @@
 #include "ports/ftdi/FtdiBitbangEncoder.h"
 #include "ports/ftdi/FtdiErrors.h"
 #include "ports/ftdi/FtdiWiring.h"
+#include "ports/portable/CleanStart.h"
 
 namespace om6211 {
 
@@ -17,7 +18,11 @@ FtdiBitbangPort::FtdiBitbangPort(std::unique_ptr<FtdiDevice> device, const FtdiP
   if (auto failure = device_->enterMode(FtdiBitmode::SynchronousBitbang, pins_.outputs())) {
     device_->refuseOpening(*failure);
   }
+  // The bit mode starts every line low: reset asserted, the clock low.
   queued_.reserve(device_->chunkSize());
+  for (const module::PinLevels& step : CleanStartSteps) queued_.push_back(pins_.byteFor(step));
+  if (auto failure = device_->send(queued_)) device_->refuseOpening(*failure);
+  queued_.clear();
 }
 
 void FtdiBitbangPort::queue(uint8_t pinState) {
@@ -60,7 +65,9 @@ void FtdiBitbangPort::flush() {
     // The lost transfer may have stopped with the clock low: raising it with the next data
     // register write would clock a stray bit in. It stays low until the next bit raises it.
     levels_.clock = false;
-    fail(ftdiFailureMessage(name(), failure->call, failure->message));
+    // libftdi does not tell a vanished adapter from one that stopped answering: either is
+    // reopened.
+    fail(ftdiFailureMessage(name(), failure->call, failure->message), true);
   }
 }
 

@@ -4,6 +4,7 @@
 #include "ports/ftdi/FtdiErrors.h"
 #include "ports/ftdi/FtdiMpsseEncoder.h"
 #include "ports/ftdi/FtdiWiring.h"
+#include "ports/portable/CleanStart.h"
 
 namespace om6211 {
 
@@ -15,7 +16,12 @@ FtdiMpsseBus::FtdiMpsseBus(std::unique_ptr<FtdiDevice> device, const FtdiPins& p
   if (auto failure = device_->enterMode(FtdiBitmode::Mpsse, pins_.outputs())) {
     device_->refuseOpening(*failure);
   }
-  queueSetup();
+  queueClock();
+  // The lines were inputs until now: they go to rest without a clock edge outside reset.
+  for (const module::PinLevels& step : CleanStartSteps) {
+    levels_ = step;
+    queueLines();
+  }
   const auto failure = device_->send(commands_);
   commands_.clear();
   if (failure) device_->refuseOpening(*failure);
@@ -25,9 +31,8 @@ uint32_t FtdiMpsseBus::clockHz() const {
   return mpsse::clockHz(traitsOf(device_->chip()).mpsseClockHz, divisor_);
 }
 
-void FtdiMpsseBus::queueSetup() {
+void FtdiMpsseBus::queueClock() {
   mpsse::appendSetup(commands_, traitsOf(device_->chip()).mpsseClockHz, divisor_);
-  queueLines();
 }
 
 void FtdiMpsseBus::queueLines() {
@@ -39,7 +44,8 @@ void FtdiMpsseBus::prepare() {
   if (!modeLost_) return;
   if (auto failure = device_->enterMode(FtdiBitmode::Mpsse, pins_.outputs())) fail(*failure);
   modeLost_ = false;
-  queueSetup();
+  queueClock();
+  queueLines();
 }
 
 void FtdiMpsseBus::setControlLines(ControlLines lines) {
@@ -85,7 +91,9 @@ void FtdiMpsseBus::fail(const FtdiFailure& failure) {
   frames_.clear();
   modeLost_ = true;
   loseStep();
-  Hardware::fail(ftdiFailureMessage(name(), failure.call, failure.message));
+  // libftdi does not tell a vanished adapter from one that stopped answering: either is
+  // reopened.
+  Hardware::fail(ftdiFailureMessage(name(), failure.call, failure.message), true);
 }
 
 std::vector<LineCheck::Line> FtdiMpsseBus::lines() const {

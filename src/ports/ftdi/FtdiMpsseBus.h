@@ -54,7 +54,8 @@ class FtdiMpsseBus final : public HardwareBus, public LineCheck {
  private:
   // Readies the buffer for more commands: after a failure, MPSSE mode afresh and the set-up.
   void prepare();
-  void queueSetup();
+  // The clock divisor and modes, not the lines.
+  void queueClock();
   void queueLines();
   void endBitRun();
   void sendIfFull();

@@ -3,7 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 
+#include <fcntl.h>
+
 #include "ports/linux/HardwarePortErrors.h"
+#include "ports/linux/OwnerLock.h"
 #include "ports/linux/PortGrants.h"
 
 namespace om6211 {
@@ -28,19 +31,31 @@ DirectPort::DirectPort(uint16_t hardwareBase, uint32_t portBase, SystemCalls& ca
                         ": direct port access exists only on x86 machines; on this one use the "
                         "parallel-port device, ppdev:/dev/parport0");
   }
-  if (holdPorts(*calls_, hardwareBase_, RegisterCount) != 0) {
-    throw portOpenError(name(), "ioperm", errno);
-  }
-  if (holdPorts(*calls_, DelayPort, 1) != 0) {
-    const int error = errno;
-    releasePorts(*calls_, hardwareBase_, RegisterCount);
-    throw portOpenError(name(), "ioperm", error);
+  char lockFile[32];
+  std::snprintf(lockFile, sizeof lockFile, "/om6211-direct-%x.lock",
+                static_cast<unsigned>(hardwareBase_));
+  const std::string lockPath = calls_->lockDirectory() + lockFile;
+  lockFd_ = calls_->open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC);
+  try {
+    if (lockFd_ >= 0) lockOwnership(*calls_, lockFd_, name());
+    if (holdPorts(*calls_, hardwareBase_, RegisterCount) != 0) {
+      throw portOpenError(name(), "ioperm", errno);
+    }
+    if (holdPorts(*calls_, DelayPort, 1) != 0) {
+      const int error = errno;
+      releasePorts(*calls_, hardwareBase_, RegisterCount);
+      throw portOpenError(name(), "ioperm", error);
+    }
+  } catch (...) {
+    if (lockFd_ >= 0) calls_->close(lockFd_);
+    throw;
   }
 }
 
 DirectPort::~DirectPort() {
   releasePorts(*calls_, DelayPort, 1);
   releasePorts(*calls_, hardwareBase_, RegisterCount);
+  if (lockFd_ >= 0) calls_->close(lockFd_);
 }
 
 void DirectPort::write(uint32_t port, uint8_t value) {

@@ -12,11 +12,12 @@ namespace om6211 {
 // 0x220, then the driver's writes and reads become outb and inb. The grant belongs to the
 // calling thread: use the port from the thread that opened it. Never use it on a port that
 // the parallel-port device or the printer driver is using. On destruction access is withdrawn
-// from what no other direct port of the process still uses.
+// from what no other direct port of the process still uses. One program at a time holds a
+// port base: its lock file, om6211-direct-BASE.lock in the lock directory.
 class DirectPort final : public HardwarePort {
  public:
-  // Raises PortOpenError, having granted nothing, on a machine without port instructions or
-  // when the kernel refuses the grant.
+  // Raises PortOpenError, having granted nothing, on a machine without port instructions, when
+  // another program holds the port base, or when the kernel refuses the grant.
   DirectPort(uint16_t hardwareBase, uint32_t portBase, SystemCalls& calls);
   ~DirectPort() override;
 
@@ -26,6 +27,7 @@ class DirectPort final : public HardwarePort {
  private:
   SystemCalls* calls_;
   uint16_t hardwareBase_;
+  int lockFd_ = -1;  // none where the lock directory cannot be written
 };
 
 }  // namespace om6211

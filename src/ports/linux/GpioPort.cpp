@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "module/Db25Wiring.h"
+#include "ports/portable/CleanStart.h"
 
 namespace om6211 {
 namespace {
@@ -38,7 +39,16 @@ GpioPort::GpioPort(const GpioWiring& wiring, uint32_t portBase, SystemCalls& cal
     : HardwarePort(wiring.chip, portBase),
       offsets_(offsetsOf(wiring)),
       bits_(bitsOf(offsets_)),
-      lines_(wiring.chip, requested(offsets_), levelsOf(pins_), calls) {}
+      lines_(wiring.chip, requested(offsets_), levelsOf(CleanStartSteps.front()), calls) {
+  // Requested with reset asserted and the clock low; the clock rises under reset, then reset is
+  // released.
+  for (std::size_t step = 1; step < CleanStartSteps.size(); ++step) {
+    const uint64_t levels = levelsOf(CleanStartSteps[step]);
+    if (const int error = lines_.set(levels, levels ^ lines_.levels()); error != 0) {
+      throw portOpenError(name(), "GPIO_V2_LINE_SET_VALUES_IOCTL", error, DeviceKind::GpioChip);
+    }
+  }
+}
 
 uint64_t GpioPort::levelsOf(const module::PinLevels& pins) const {
   uint64_t levels = 0;
@@ -52,7 +62,7 @@ uint64_t GpioPort::levelsOf(const module::PinLevels& pins) const {
 
 void GpioPort::setLevels(uint64_t levels, uint64_t mask, const char* call) {
   if (const int error = lines_.set(levels, mask); error != 0) {
-    fail(portFailureMessage(name(), call, error));
+    fail(portFailureMessage(name(), call, error), meansDeviceLost(error));
   }
 }
 
@@ -73,7 +83,8 @@ void GpioPort::write(uint32_t port, uint8_t value) {
 uint8_t GpioPort::read(uint32_t port) {
   if (port != DelayPort && port != portBase() + 1) refuse("read of", port);
   if (const int error = lines_.read(); error != 0) {
-    fail(portFailureMessage(name(), "GPIO_V2_LINE_GET_VALUES_IOCTL", error));
+    fail(portFailureMessage(name(), "GPIO_V2_LINE_GET_VALUES_IOCTL", error),
+         meansDeviceLost(error));
   }
   return 0x7F;  // no status register here: what a port with nothing on its status pins reads
 }

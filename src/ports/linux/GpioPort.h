@@ -40,7 +40,7 @@ class GpioPort final : public HardwarePort, public LineCheck {
 
   std::array<std::optional<uint32_t>, SignalCount> offsets_;
   std::array<uint64_t, SignalCount> bits_{};  // each signal's bit in the request, 0 if absent
-  // The pins as the register writes left them; they start as they rest between frames.
+  // The pins as the register writes left them; opening brings them to rest between frames.
   module::PinLevels pins_;
   GpioLines lines_;
 };

@@ -97,10 +97,14 @@ PortOpenError portOpenError(std::string_view target, std::string_view call, int 
                                           remedyFor(remediesOf(device), call, error)));
 }
 
+bool meansDeviceLost(int error) {
+  return error == EIO || error == ENXIO || error == ENODEV || error == EBADF;
+}
+
 std::string portFailureMessage(std::string_view target, std::string_view call, int error) {
   std::string message =
       std::string(call) + " on " + std::string(target) + " failed: " + std::strerror(error);
-  if (error == EIO || error == ENXIO || error == ENODEV || error == EBADF) {
+  if (meansDeviceLost(error)) {
     message += "; the device went away (unplugged, or its driver was unloaded)";
   }
   return message;

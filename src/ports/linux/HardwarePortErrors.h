@@ -18,6 +18,9 @@ enum class DeviceKind : uint8_t { ParallelPort, GpioChip, SpiDevice };
 PortOpenError portOpenError(std::string_view target, std::string_view call, int error,
                             DeviceKind device = DeviceKind::ParallelPort);
 
+// Whether `error` (an errno value) of an access says the device went away.
+bool meansDeviceLost(int error);
+
 // The message of an access (`call`: "PPWDATA", "PPWCONTROL", "PPRSTATUS", a GPIO or SPI
 // ioctl) that failed with `error` once the device was open.
 std::string portFailureMessage(std::string_view target, std::string_view call, int error);

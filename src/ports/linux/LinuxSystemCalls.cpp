@@ -1,15 +1,19 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "ports/linux/SystemCalls.h"
 
@@ -54,11 +58,27 @@ std::optional<int> awaitReply(int reply, std::chrono::milliseconds wait) {
 
 class LinuxSystemCalls final : public SystemCalls {
  public:
-  int open(const char* path, int flags) override { return ::open(path, flags); }
+  int open(const char* path, int flags) override { return ::open(path, flags, 0644); }
   int ioctl(int fd, unsigned long request, void* argument) override {
     return ::ioctl(fd, request, argument);
   }
   int close(int fd) override { return ::close(fd); }
+
+  int flock(int fd, int operation) override { return ::flock(fd, operation); }
+  int fileIdentity(int fd, uint64_t& device, uint64_t& inode) override {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) return -1;
+    device = status.st_dev;
+    inode = status.st_ino;
+    return 0;
+  }
+  std::string readFile(const std::string& path) override {
+    std::ifstream file(path);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return file ? contents.str() : std::string();
+  }
+  std::string lockDirectory() const override { return "/run/lock"; }
 
   int ioctlInChild(int fd, unsigned long request, std::chrono::milliseconds wait) override {
     int reply[2];

@@ -36,7 +36,10 @@ PpdevPort::~PpdevPort() {
 }
 
 void PpdevPort::control(unsigned long request, const char* call, uint8_t* byte) {
-  if (calls_->ioctl(fd_, request, byte) != 0) fail(portFailureMessage(name(), call, errno));
+  if (calls_->ioctl(fd_, request, byte) != 0) {
+    const int error = errno;
+    fail(portFailureMessage(name(), call, error), meansDeviceLost(error));
+  }
 }
 
 void PpdevPort::write(uint32_t port, uint8_t value) {

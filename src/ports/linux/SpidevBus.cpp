@@ -9,6 +9,7 @@
 
 #include "module/SerialFrame.h"
 #include "ports/linux/HardwarePortErrors.h"
+#include "ports/linux/OwnerLock.h"
 
 namespace om6211 {
 namespace {
@@ -36,6 +37,9 @@ SpidevBus::SpidevBus(const SpidevConfig& config, SystemCalls& calls)
   fd_ = calls.open(config.device.c_str(), O_RDWR | O_CLOEXEC);
   if (fd_ < 0) throw portOpenError(name(), "open", errno, DeviceKind::SpiDevice);
   try {
+    lockOwnership(calls, fd_, name());
+    // Reset is held asserted while the controller sets its clock to idle, then released.
+    openLines(config, calls);
     auto configure = [&](unsigned long request, const char* call, void* value) {
       if (calls.ioctl(fd_, request, value) != 0) {
         throw portOpenError(name(), call, errno, DeviceKind::SpiDevice);
@@ -51,7 +55,11 @@ SpidevBus::SpidevBus(const SpidevConfig& config, SystemCalls& calls)
     }
     uint32_t speed = speedHz_;
     configure(SPI_IOC_WR_MAX_SPEED_HZ, "SPI_IOC_WR_MAX_SPEED_HZ", &speed);
-    openLines(config, calls);
+    GpioLines& resetLines = *chips_[reset_.chip];
+    if (const int error = resetLines.set(reset_.bit, reset_.bit); error != 0) {
+      throw portOpenError(resetLines.path(), "GPIO_V2_LINE_SET_VALUES_IOCTL", error,
+                          DeviceKind::GpioChip);
+    }
   } catch (...) {
     chips_.clear();
     calls.close(fd_);
@@ -61,14 +69,14 @@ SpidevBus::SpidevBus(const SpidevConfig& config, SystemCalls& calls)
 }
 
 void SpidevBus::openLines(const SpidevConfig& config, SystemCalls& calls) {
-  // Reset released and the backlight off, as the lines rest before the first frame.
+  // Reset asserted and the backlight off.
   struct Wanted {
     const GpioLine* line;
     bool high;
     ControlLine* at;
   };
   std::optional<ControlLine> backlight;
-  std::vector<Wanted> wanted{{&config.reset, true, &reset_}};
+  std::vector<Wanted> wanted{{&config.reset, false, &reset_}};
   if (config.backlight) wanted.push_back({&*config.backlight, false, &backlight.emplace()});
   std::vector<bool> done(wanted.size());
   for (std::size_t first = 0; first < wanted.size(); ++first) {
@@ -107,7 +115,7 @@ void SpidevBus::transfer(const std::vector<uint16_t>& frames) {
   if (calls_->ioctl(fd_, SPI_IOC_MESSAGE(1), &message) < 0) {
     const int error = errno;
     loseStep();  // some of the bits may have gone out
-    fail(portFailureMessage(name(), "SPI_IOC_MESSAGE", error));
+    fail(portFailureMessage(name(), "SPI_IOC_MESSAGE", error), meansDeviceLost(error));
   }
 }
 
@@ -141,7 +149,8 @@ void SpidevBus::setLevels(bool resetHigh, bool backlightHigh) {
     const uint64_t changed = (levels[chip] ^ lines.levels()) & masks[chip];
     if (const int error = lines.set(levels[chip], changed); error != 0) {
       lines_.reset();
-      fail(portFailureMessage(lines.path(), "GPIO_V2_LINE_SET_VALUES_IOCTL", error));
+      fail(portFailureMessage(lines.path(), "GPIO_V2_LINE_SET_VALUES_IOCTL", error),
+           meansDeviceLost(error));
     }
   }
 }

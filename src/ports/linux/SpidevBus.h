@@ -26,7 +26,8 @@ namespace om6211 {
 class SpidevBus final : public HardwareBus, public LineCheck {
  public:
   // Raises PortOpenError, leaving nothing open or claimed, when the device or a line cannot be
-  // had or the controller refuses mode 3, the word size or the clock.
+  // had, another program holds the device (its lock on the node), or the controller refuses
+  // mode 3, the word size or the clock.
   SpidevBus(const SpidevConfig& config, SystemCalls& calls);
   ~SpidevBus() override;
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 namespace om6211 {
 
@@ -11,6 +12,7 @@ class SystemCalls {
  public:
   virtual ~SystemCalls() = default;
 
+  // A file created (with O_CREAT) is readable by everyone, writable by its owner.
   virtual int open(const char* path, int flags) = 0;
   virtual int ioctl(int fd, unsigned long request, void* argument) = 0;
   virtual int close(int fd) = 0;
@@ -20,6 +22,15 @@ class SystemCalls {
   // this returns; nothing of the call goes on in this process. Returns 0, or -1 with errno
   // (ETIMEDOUT when the wait ran out).
   virtual int ioctlInChild(int fd, unsigned long request, std::chrono::milliseconds wait) = 0;
+
+  // Advisory locks on open files, and what tells their holders.
+  virtual int flock(int fd, int operation) = 0;
+  // The device number and inode of the file open on `fd`, as fstat gives them.
+  virtual int fileIdentity(int fd, uint64_t& device, uint64_t& inode) = 0;
+  // The contents of a small file such as /proc/locks; empty when it cannot be read.
+  virtual std::string readFile(const std::string& path) = 0;
+  // The folder of lock files: /run/lock.
+  virtual std::string lockDirectory() const = 0;
 
   // Whether this machine has I/O port instructions at all (x86 only); the three calls below
   // are made only when it has.

@@ -4,8 +4,9 @@
 
 namespace om6211 {
 
-void Hardware::fail(std::string message) {
+void Hardware::fail(std::string message, bool deviceLost) {
   failures_.record(std::move(message));
+  deviceLost_ = deviceLost;
   throw PortFailure(failures_.latest());
 }
 

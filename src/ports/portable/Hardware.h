@@ -22,6 +22,9 @@ class Hardware {
   uint64_t failureCount() const { return failures_.count(); }
   // The message of the latest failure; empty while there has been none.
   const std::string& lastFailure() const { return failures_.latest(); }
+  // Whether the latest failure's signs say the device went away (unplugged, its driver
+  // unloaded): only reopening it can bring it back.
+  bool deviceLost() const { return deviceLost_; }
 
   // The lines a person can step through one at a time on a board wiring; none where the
   // parallel-port registers are the way to the lines.
@@ -31,11 +34,12 @@ class Hardware {
   explicit Hardware(std::string name) : name_(std::move(name)) {}
 
   // Records the failure and raises it as PortFailure.
-  [[noreturn]] void fail(std::string message);
+  [[noreturn]] void fail(std::string message, bool deviceLost = false);
 
  private:
   std::string name_;
   FailureRecord failures_;
+  bool deviceLost_ = false;
 };
 
 }  // namespace om6211

@@ -218,18 +218,50 @@ TEST(FtdiRunning, AnAdapterThatWentAwayFailsTheCallNamingIt) {
   }
 }
 
+// A write that returns fewer bytes than it was given fails the call, in either mode.
+TEST(FtdiRunning, AShortWriteFailsTheCall) {
+  for (const Mode mode : {Mode::Bitbang, Mode::Mpsse}) {
+    Rig rig(mode);
+    rig.fake.failCall("write", rig.fake.callCount("write") + 1, 5, "", 5);
+    try {
+      rig.driver.Init();
+      ADD_FAILURE() << "the call went through";
+    } catch (const PortFailure& failure) {
+      EXPECT_NE(std::string(failure.what()).find("the write was cut short"), std::string::npos)
+          << failure.what();
+    }
+  }
+}
+
+// MPSSE: once the wiring check drove the lines, the next control lines are written again even
+// if they equal those set before it.
+TEST(FtdiRunning, MpsseSetsTheLinesAgainAfterTheWiringCheck) {
+  Rig rig(Mode::Mpsse);
+  FtdiMpsseBus& bus = *rig.connection.bus;
+  const Bus::ControlLines lit{.resetReleased = true, .backlightOn = true};
+  bus.setControlLines(lit);
+  bus.flush();
+  ASSERT_TRUE(rig.panel.backlight());
+  bus.drive(std::nullopt);  // every line low
+  ASSERT_FALSE(rig.panel.backlight());
+  bus.setControlLines(lit);
+  bus.flush();
+  EXPECT_TRUE(rig.panel.backlight());
+}
+
 // Bit-bang carries the driver's two registers and its delay reads; any other address fails the
 // access and sends nothing.
 TEST(FtdiRunning, BitbangRefusesAddressesItDoesNotCarry) {
   Rig rig(Mode::Bitbang);
   FtdiBitbangPort& port = *rig.connection.port;
+  const uint64_t opening = rig.fake.bytes;
   EXPECT_THROW(port.write(0x379, 0), PortFailure);
   EXPECT_THROW(port.read(0x379), PortFailure);
   EXPECT_EQ(port.lastFailure(),
             "read of port 379 on ftdi:d:1/7 refused: it carries only writes to the data register "
             "378 and the control register 37a, and reads of the delay port 220");
   port.flush();
-  EXPECT_EQ(rig.fake.bytes, 0u);
+  EXPECT_EQ(rig.fake.bytes, opening);
 }
 
 // A transfer cut short anywhere leaves the pins where it stopped; the lines written next, a
@@ -358,6 +390,7 @@ TEST(FtdiSessions, PutOnTheGlassWhatTheDriverPutsOnAVirtualPanelDespiteUsbFailur
         };
         Rig reference;
         Rig ftdi(mode);
+        ASSERT_EQ(ftdi.panel.pendingBits(), 0) << "a clock edge outside reset at opening";
         bool failedYet = false;
         bool healDue = false;
         std::vector<HostCalls::Call> calls{host.configure(), {[](Driver& d) { d.Init(); }}};
@@ -389,6 +422,9 @@ TEST(FtdiSessions, PutOnTheGlassWhatTheDriverPutsOnAVirtualPanelDespiteUsbFailur
             }
             if (!failedYet && mode == Mode::Bitbang) {
               ASSERT_EQ(ftdi.fake.bytes - bytes, reference.panel.operationCount() - operations);
+            }
+            if (!failedYet) {
+              ASSERT_EQ(ftdi.panel.pendingBits(), 0) << "a stray clock edge";
             }
             if (!failedYet && mode == Mode::Mpsse) {
               ASSERT_EQ(ftdi.panel.frameCount() - ftdiFrames,

@@ -7,6 +7,7 @@
 
 #include "host/PortFactory.h"
 #include "ports/linux/GpioPort.h"
+#include "ports/linux/SpidevBus.h"
 #include "support/FakeBoard.h"
 
 namespace om6211::testing {
@@ -36,6 +37,8 @@ TEST(BoardSelection, ReadsLinesAndClock) {
   EXPECT_EQ(spi.backlight, (GpioLine{"pinctrl-rp1", 18}));
   EXPECT_EQ(spi.speedHz, 1000u);
   EXPECT_EQ(parsePortSelection("spi:/dev/spidev0.0:res=gpiochip0/25").speedHz, 4'000'000u);
+  EXPECT_EQ(parsePortSelection("spi:/dev/spidev0.0:res=gpiochip0/25,hz=4000000").speedHz,
+            4'000'000u);
   const PortSelection ftdi = parsePortSelection("ftdi:i:0x0403:0x6001:mode=bitbang");
   EXPECT_EQ(ftdi.description(), "the FTDI adapter i:0x0403:0x6001");
   EXPECT_EQ(ftdi.ftdi.mode, FtdiConfig::Mode::Bitbang);
@@ -68,6 +71,9 @@ TEST(BoardBackEnds, OpeningFailuresNameTheFixAndLeaveNothingOpen) {
        [](FakeBoard& b) { b.chips[0].heldBy[25] = "spi0 CS0"; },
        {"line 25 is in use by 'spi0 CS0'"}},
       {"gpio:gpiochip0:clk=60,din=10,res=25", none, {"has lines 0 to 57", "no line 60"}},
+      {"gpio:gpiochip0:clk=54,din=10,res=25",
+       [](FakeBoard& b) { b.chips[0].lines = 54; },
+       {"has lines 0 to 53", "no line 54"}},
       {"gpio:pinctrl-rp1:clk=11,din=10,res=25", none, {"no GPIO chip has this name", "bcm2711"}},
       {gpio, [](FakeBoard& b) { b.failCall("GPIO_V2_GET_LINE_IOCTL", ENOTTY); }, {"Linux 5.10"}},
       {"gpio:gpiochip0:clk=11,din=11,res=25", none, {"line 11 of /dev/gpiochip0 is named twice"}},
@@ -80,6 +86,12 @@ TEST(BoardBackEnds, OpeningFailuresNameTheFixAndLeaveNothingOpen) {
       {"spi:/dev/spidev0.0:res=gpiochip0/25,hz=4000001", none, {"above the controller's 4 MHz"}},
       {"spi:/dev/spidev0.0:res=gpiochip0/25,light=/dev/gpiochip0/25", none, {"named twice"}},
       {"spi:/dev/spidev0.0:res=25", none, {"res takes CHIP/N"}},
+      {"spi:/dev/spidev0.0:res=/25", none, {"res takes CHIP/N"}},
+      {spi,
+       [](FakeBoard& b) {
+         b.lockedBy["/dev/spidev0.0"] = {1234, "LCDd"};
+       },
+       {"/dev/spidev0.0 is in use by process 1234 (LCDd)"}},
       {"spi:/dev/spidev0.0:res=gpiochip0/25,hz=1,hz=2", none, {"hz= given twice"}},
       {"gpio:gpiochip0:clk=11,din=10,res=25,clock=3", none, {"unknown setting 'clock'"}},
       {"gpio:gpiochip0:clk,din=10,res=25", none, {"clk takes a line number"}},
@@ -101,13 +113,15 @@ TEST(BoardBackEnds, DeviceGoneMidRunIsReported) {
   const struct {
     const char* selection;
     const char* call;
-  } cases[] = {{"gpio:gpiochip0:clk=11,din=10,res=25", "GPIO_V2_LINE_SET_VALUES_IOCTL"},
-               {"spi:/dev/spidev0.0:res=gpiochip0/25", "SPI_IOC_MESSAGE"}};
+    const char* unplugged;
+  } cases[] = {
+      {"gpio:gpiochip0:clk=11,din=10,res=25", "GPIO_V2_LINE_SET_VALUES_IOCTL", "/dev/gpiochip0"},
+      {"spi:/dev/spidev0.0:res=gpiochip0/25", "SPI_IOC_MESSAGE", "/dev/spidev0.0"}};
   for (const auto& c : cases) {
     FakeBoard board;
-    board.failCall(c.call, ENODEV);
     {
       OpenedHardware hardware = openHardware(parsePortSelection(c.selection), 0x378, board);
+      board.unplug(c.unplugged);
       try {
         if (hardware.port) hardware.port->write(0x37A, 3);
         if (hardware.bus) {
@@ -121,22 +135,27 @@ TEST(BoardBackEnds, DeviceGoneMidRunIsReported) {
         EXPECT_NE(std::string(failure.what()).find("went away"), std::string::npos);
       }
       EXPECT_EQ(hardware.get()->failureCount(), 1u);
+      EXPECT_TRUE(hardware.get()->deviceLost());
     }
     EXPECT_TRUE(board.openFds().empty());
     EXPECT_EQ(board.consumers, std::vector<std::string>{"om6211"});
   }
 }
 
-// Over random register writes: one set-values call for each write that changes a line, none
-// for the others, and the module's pins at the levels the parallel-port wiring gives them.
-TEST(GpioPort, SetsOnlyChangedLinesOncePerWrite) {
-  FakeBoard board;
+// The module wired to the lines of gpiochip0 that `selection` names, opened.
+OpenedHardware openGpio(FakeBoard& board, const char* selection) {
   board.wire("/dev/gpiochip0", 10, Pin::Data);
   board.wire("/dev/gpiochip0", 11, Pin::Clock);
   board.wire("/dev/gpiochip0", 25, Pin::Reset);
   board.wire("/dev/gpiochip0", 18, Pin::Backlight);
-  OpenedHardware hardware = openHardware(
-      parsePortSelection("gpio:gpiochip0:clk=11,din=10,res=25,light=18,cs=8"), 0x378, board);
+  return openHardware(parsePortSelection(selection), 0x378, board);
+}
+
+// Over random register writes: one set-values call for each write that changes a line, none
+// for the others, and the module's pins at the levels the parallel-port wiring gives them.
+TEST(GpioPort, SetsOnlyChangedLinesOncePerWrite) {
+  FakeBoard board;
+  OpenedHardware hardware = openGpio(board, "gpio:gpiochip0:clk=11,din=10,res=25,light=18,cs=8");
   std::mt19937 rng(7);
   uint8_t data = 0x0E;
   uint8_t control = 0;
@@ -158,6 +177,48 @@ TEST(GpioPort, SetsOnlyChangedLinesOncePerWrite) {
   // The delay unit is one read of the lines.
   hardware.port->read(0x220);
   EXPECT_EQ(board.calls["GPIO_V2_LINE_GET_VALUES_IOCTL"], 1u);
+}
+
+// A control-register write that failed left the lines as they were: the data-register write
+// after it keeps the clock and data lines there, so raising the clock later clocks no bit in.
+TEST(GpioPort, AFailedWriteLeavesTheSerialLinesWhereTheyWere) {
+  FakeBoard board;
+  OpenedHardware hardware = openGpio(board, "gpio:gpiochip0:clk=11,din=10,res=25,light=18");
+  board.failCall("GPIO_V2_LINE_SET_VALUES_IOCTL", EIO,
+                 static_cast<int>(board.calls["GPIO_V2_LINE_SET_VALUES_IOCTL"]) + 1);
+  EXPECT_THROW(hardware.port->write(0x37A, 0x03), PortFailure);  // clock and data low
+  hardware.port->write(0x378, 0xFE);                             // the backlight on
+  hardware.port->write(0x37A, 0x00);                             // clock and data high
+  EXPECT_TRUE(board.module.backlight());
+  EXPECT_EQ(board.module.clockEdges(), 0u);
+}
+
+// spidev: the frames queued go out before the reset line changes, under the lines they were
+// sent with; however many are queued, no transfer exceeds the device's buffer, whole frames
+// in each.
+TEST(SpidevBus, QueuedFramesGoOutBeforeTheLinesChangeInTransfersThatFit) {
+  for (const bool nineBits : {true, false}) {
+    SCOPED_TRACE(nineBits ? "9-bit words" : "8-bit words");
+    FakeBoard board;
+    board.spiTakesNineBits = nineBits;
+    board.wire("/dev/gpiochip0", 25, Pin::Reset);
+    OpenedHardware hardware =
+        openHardware(parsePortSelection("spi:/dev/spidev0.0:res=gpiochip0/25"), 0x378, board);
+    for (int i = 0; i < 3; ++i) hardware.bus->sendFrame(true, 0x81, 0);
+    hardware.bus->setControlLines({.resetReleased = false});
+    EXPECT_GE(board.module.frameCount(), 3u) << "frames went out while reset was held";
+    hardware.bus->setControlLines({.resetReleased = true});
+    board.transfers.clear();
+    constexpr uint64_t Frames = 5000;
+    for (uint64_t i = 0; i < Frames; ++i) hardware.bus->sendFrame(true, 0x18, 0);
+    hardware.bus->flush();
+    EXPECT_EQ(hardware.get()->failureCount(), 0u);
+    EXPECT_GE(board.module.frameCount(), 3 + Frames);
+    EXPECT_EQ(board.module.pendingBits(), 0);
+    for (const FakeBoard::Transfer& transfer : board.transfers) {
+      EXPECT_LE(transfer.bytes, SpidevBus::TransferBytes);
+    }
+  }
 }
 
 }  // namespace

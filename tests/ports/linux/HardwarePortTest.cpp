@@ -1,6 +1,7 @@
 // The Linux port back ends against a fake parallel port: what reaches the registers, the order
 // of claim and release, and the message of every failure. The one real system call tried is
 // a request made in a child process, on a pipe.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -9,12 +10,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
 #include <utility>
 
 #include "host/PortFactory.h"
+#include "ports/linux/OwnerLock.h"
 #include "ports/linux/PpdevPort.h"
 #include "support/DriverRig.h"
 #include "support/FakeParallelPort.h"
@@ -94,8 +97,8 @@ TEST(HardwarePort, ClaimsFirstAndReleasesLast) {
   const Case cases[] = {
       {"ppdev:/dev/parport0", {"open /dev/parport0", "PPEXCL", "PPCLAIM"}, {"PPRELEASE", "close"}},
       {"direct:3bc",
-       {"ioperm 3bc 3 on", "ioperm 220 1 on"},
-       {"ioperm 220 1 off", "ioperm 3bc 3 off"}},
+       {"open /run/lock/om6211-direct-3bc.lock", "flock", "ioperm 3bc 3 on", "ioperm 220 1 on"},
+       {"ioperm 220 1 off", "ioperm 3bc 3 off", "close"}},
   };
   for (const Case& c : cases) {
     FakeParallelPort fake;
@@ -152,13 +155,19 @@ TEST(HardwarePort, OpeningFailuresNameTheFixAndLeaveNothingHeld) {
        EPERM,
        1,
        {"direct:378: permission denied", "CAP_SYS_RAWIO"},
-       {"ioperm 378 3 on -> "}},
+       {"open /run/lock/om6211-direct-378.lock", "flock", "ioperm 378 3 on -> ", "close"}},
       {"direct:378",
        "ioperm",
        EPERM,
        2,
        {"permission denied", "root"},
-       {"ioperm 378 3 on", "ioperm 220 1 on -> ", "ioperm 378 3 off"}},
+       {"open", "flock", "ioperm 378 3 on", "ioperm 220 1 on -> ", "ioperm 378 3 off", "close"}},
+      {"direct:378",
+       "flock",
+       EWOULDBLOCK,
+       1,
+       {"direct:378 is in use by process 4321 (LCDd)"},
+       {"open /run/lock/om6211-direct-378.lock", "flock -> ", "close"}},
       {"direct:ffff",
        "none",
        0,
@@ -171,6 +180,8 @@ TEST(HardwarePort, OpeningFailuresNameTheFixAndLeaveNothingHeld) {
   for (const Case& c : cases) {
     FakeParallelPort fake;
     fake.failCall(c.call, c.error, c.occurrence);
+    fake.files["/proc/locks"] = "1: FLOCK  ADVISORY  WRITE 4321 00:00:1 0 EOF\n";
+    fake.files["/proc/4321/comm"] = "LCDd\n";
     fake.portInstructions = std::string(c.call) != "no port instructions";
     std::string message;
     try {
@@ -286,6 +297,7 @@ TEST(HardwarePort, CarriesOnlyTheDriversRegistersAndReportsFailures) {
           << selection << " " << std::hex << access.port;
     }
     EXPECT_EQ(port->failureCount(), refused);
+    EXPECT_FALSE(port->deviceLost()) << "a refused address is no sign of the device gone";
   }
 
   FakeParallelPort fake;
@@ -297,6 +309,37 @@ TEST(HardwarePort, CarriesOnlyTheDriversRegistersAndReportsFailures) {
   EXPECT_EQ(port->lastFailure(),
             "PPWCONTROL on /dev/parport0 failed: Input/output error; the device went away "
             "(unplugged, or its driver was unloaded)");
+  EXPECT_TRUE(port->deviceLost());
+}
+
+// The kernel's own lock table names the holder: a second open file of the display is refused
+// with the process holding the first, until that one is closed.
+TEST(OwnerLock, NamesTheProcessHoldingTheDisplay) {
+  SystemCalls& calls = realSystemCalls();
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("om6211-lock-" + std::to_string(::getpid())))
+          .string();
+  const int first = calls.open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC);
+  const int second = calls.open(path.c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(first, 0);
+  ASSERT_GE(second, 0);
+  lockOwnership(calls, first, path);
+  std::string name = calls.readFile("/proc/self/comm");
+  name.pop_back();
+  try {
+    lockOwnership(calls, second, path);
+    ADD_FAILURE() << "locked twice";
+  } catch (const PortOpenError& error) {
+    EXPECT_NE(
+        std::string(error.what())
+            .find(path + " is in use by process " + std::to_string(::getpid()) + " (" + name + ")"),
+        std::string::npos)
+        << error.what();
+  }
+  calls.close(first);
+  EXPECT_NO_THROW(lockOwnership(calls, second, path));
+  calls.close(second);
+  std::filesystem::remove(path);
 }
 
 }  // namespace
