@@ -6,6 +6,7 @@
 # and the settings key that chooses between the parallel port and an adapter.
 add_library(om6211_windows_platform STATIC
   dll/ChosenPort.cpp
+  host/Reconnector.cpp
   ports/ftdi/D2xxTransport.cpp
   ${OM6211_FTDI_SOURCES}
   ports/windows/DlPortIoPort.cpp

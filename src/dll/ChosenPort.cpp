@@ -3,28 +3,27 @@
 #include <exception>
 
 #include "dll/PortSetting.h"
+#include "host/Reconnector.h"
 #include "ports/ftdi/D2xxTransport.h"
 #include "ports/ftdi/FtdiConnection.h"
 
 namespace om6211 {
-
-bool ChosenPort::adapterFailed() const {
-  if (adapter_ == nullptr) return false;
-  const Hardware* hardware = adapter_->port ? static_cast<const Hardware*>(adapter_->port.get())
-                                            : static_cast<const Hardware*>(adapter_->bus.get());
-  return hardware->failureCount() != 0;
-}
 
 void ChosenPort::closeAdapter() {
   delete adapter_;
   adapter_ = nullptr;
 }
 
+bool ChosenPort::told(const char* message) const noexcept {
+  try {
+    return adapter_ != nullptr && adapter_->told(message);
+  } catch (...) {
+    return false;
+  }
+}
+
 Platform ChosenPort::choose(const std::string& value, uint32_t portBase, const Platform& native) {
-  // A failed adapter may have been unplugged: opening it afresh finds it again.
-  const bool again =
-      !chosen_ || refused_ || value != value_ || portBase != portBase_ || adapterFailed();
-  if (again) {
+  if (!chosen_ || refused_ || value != value_ || portBase != portBase_) {
     closeAdapter();
     refused_ = false;
     chosen_ = true;
@@ -33,7 +32,12 @@ Platform ChosenPort::choose(const std::string& value, uint32_t portBase, const P
     try {
       const PortSetting setting = parsePortSetting(value);
       if (setting.ftdi) {
-        adapter_ = new FtdiConnection(openFtdi(*setting.ftdi, portBase, newD2xxTransport()));
+        auto open = [config = *setting.ftdi, portBase] {
+          FtdiConnection adapter = openFtdi(config, portBase, newD2xxTransport());
+          return OpenedHardware{.port = std::move(adapter.port), .bus = std::move(adapter.bus)};
+        };
+        adapter_ = new Reconnector(
+            open(), open, [report = report_](const std::string& line) { report(line.c_str()); });
       }
     } catch (const std::exception& refusal) {
       refused_ = true;
@@ -45,8 +49,8 @@ Platform ChosenPort::choose(const std::string& value, uint32_t portBase, const P
     chosen.port = &refusal_;
     chosen.bus = nullptr;
   } else if (adapter_ != nullptr) {
-    chosen.port = adapter_->port.get();
-    chosen.bus = adapter_->bus.get();
+    chosen.port = adapter_->port();
+    chosen.bus = adapter_->bus();
   } else {
     chosen.port = parallel_;
     chosen.bus = nullptr;

@@ -8,23 +8,29 @@
 
 namespace om6211 {
 
-struct FtdiConnection;
+class Reconnector;
 
 // The port the Windows DLL drives, as the key Port of its settings file names it: the parallel
 // port through DLPORTIO.DLL, or an FTDI adapter through FTDI's D2XX driver.
 //
-// The adapter is opened when the host configures the display, and again when the value, the
-// host's port base or a failure of the adapter calls for it; it stays open until the process
-// ends, since closing it would fall to the DLL's unloading, where Windows forbids calls into
-// other libraries. While the value is wrong or the adapter cannot be opened, every port
-// operation fails with the reason: the DLL drives no port, and never a guess.
+// The adapter is opened when the host configures the display, and again when the value or the
+// host's port base changed. An adapter that goes away (unplugged) is reopened by the next call
+// that uses it, then at most once a second, with one line each way on the DLL's failure
+// channel. It stays open until the process ends, since closing it would fall to the DLL's
+// unloading, where Windows forbids calls into other libraries. While the value is wrong or the
+// adapter cannot be opened, every port operation fails with the reason: the DLL drives no port,
+// and never a guess.
 class ChosenPort {
  public:
-  constexpr explicit ChosenPort(PortIo& parallel) : parallel_(&parallel) {}
+  using Report = void (*)(const char* line) noexcept;
+
+  constexpr ChosenPort(PortIo& parallel, Report report) : parallel_(&parallel), report_(report) {}
 
   // The platform `native` with the port or bus `value` names, for a driver configured with the
   // data register `portBase`.
   Platform choose(const std::string& value, uint32_t portBase, const Platform& native);
+  // Whether `message` is that of a failure the adapter's reconnection has told already.
+  bool told(const char* message) const noexcept;
 
  private:
   // Fails every operation with the reason no port is driven.
@@ -40,12 +46,12 @@ class ChosenPort {
     [[noreturn]] void fail() const { throw PortFailure(reason); }
   };
 
-  bool adapterFailed() const;
   void closeAdapter();
 
   PortIo* parallel_;
+  Report report_;
   Refusal refusal_;
-  FtdiConnection* adapter_ = nullptr;
+  Reconnector* adapter_ = nullptr;
   bool refused_ = false;
   bool chosen_ = false;
   std::string value_;

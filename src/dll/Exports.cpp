@@ -26,7 +26,8 @@ constinit NativeHostFolder nativeHostFolder;
 // Fixed storage, so that keeping a message can never fail while handling another failure.
 constinit char lastFailureText[512] = {};
 
-void keepFailure(const char* message) noexcept {
+// The DLL's one channel to a person: the kept message, and on Windows the debugger output.
+void tell(const char* message) noexcept {
   std::strncpy(lastFailureText, message, sizeof lastFailureText - 1);
   lastFailureText[sizeof lastFailureText - 1] = '\0';
 #if defined(_WIN32)
@@ -36,6 +37,19 @@ void keepFailure(const char* message) noexcept {
 #endif
 }
 
+#if defined(_WIN32)
+constinit ChosenPort chosenPort{nativePort, tell};
+#endif
+
+// A failure's message, unless the adapter's reconnection told it already: an adapter that is
+// away makes every call fail, and a person is told once, not once per call.
+void keepFailure(const char* message) noexcept {
+#if defined(_WIN32)
+  if (chosenPort.told(message)) return;
+#endif
+  tell(message);
+}
+
 constexpr Platform nativePlatform{&nativePort, &nativePauses, &nativeSettings, &nativeHostFolder};
 constinit Driver driver{nativePlatform, keepFailure};
 // Whether the driver drives the machine's own ports, rather than those a program linked with
@@ -43,8 +57,6 @@ constinit Driver driver{nativePlatform, keepFailure};
 constinit bool nativeBound = true;
 
 #if defined(_WIN32)
-constinit ChosenPort chosenPort{nativePort};
-
 // Binds the port the settings file names, for the host's port text; a text that does not
 // convert is left to the driver, which refuses it as ever.
 void bindChosenPort(const char* portText) {
