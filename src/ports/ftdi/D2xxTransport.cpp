@@ -219,16 +219,26 @@ std::optional<Description> parsed(std::string_view text) {
   return std::nullopt;
 }
 
-// Where the device `named` is in the list; -1 when it is not there. A device another program
-// holds may show no IDs: the index then counts it too.
+// Whether a listed device may have the IDs `id`: a device another program holds may show none,
+// and then counts among the devices of every ID.
+bool mayHave(const DeviceNode& node, ULONG id) {
+  return node.id == id || node.id == 0;
+}
+
+// Where the device `named` is in the list; -1 when it is not there.
 int placeInList(const std::vector<DeviceNode>& nodes, const Description& named) {
   const ULONG id = named.vendor << 16 | named.product;
   for (std::size_t i = 0, seen = 0; i < nodes.size(); ++i) {
-    if ((nodes[i].id == id || nodes[i].id == 0) && seen++ == named.index) {
-      return static_cast<int>(i);
-    }
+    if (mayHave(nodes[i], id) && seen++ == named.index) return static_cast<int>(i);
   }
   return -1;
+}
+
+// The INDEX of i:VENDOR:PRODUCT:INDEX that names the `i`-th device of the list.
+std::size_t indexAmongSameIds(const std::vector<DeviceNode>& nodes, std::size_t i) {
+  return static_cast<std::size_t>(
+      std::count_if(nodes.begin(), nodes.begin() + static_cast<std::ptrdiff_t>(i),
+                    [&](const DeviceNode& other) { return mayHave(other, nodes[i].id); }));
 }
 
 class D2xxTransport final : public FtdiTransport {
@@ -256,7 +266,7 @@ class D2xxTransport final : public FtdiTransport {
       }
       info.locator = info.serial.empty()
                          ? "i:" + hex4(info.vendor) + ":" + hex4(info.product) + ":" +
-                               std::to_string(placeAmongSameIds(nodes, i))
+                               std::to_string(indexAmongSameIds(nodes, i))
                          : "s:" + hex4(info.vendor) + ":" + hex4(info.product) + ":" + info.serial;
       found.push_back(std::move(info));
     }
@@ -383,12 +393,6 @@ class D2xxTransport final : public FtdiTransport {
     }
     nodes.resize(std::min<std::size_t>(count, nodes.size()));
     return static_cast<int>(nodes.size());
-  }
-
-  static std::size_t placeAmongSameIds(const std::vector<DeviceNode>& nodes, std::size_t i) {
-    return static_cast<std::size_t>(
-        std::count_if(nodes.begin(), nodes.begin() + static_cast<std::ptrdiff_t>(i),
-                      [&](const DeviceNode& other) { return other.id == nodes[i].id; }));
   }
 
   // The opened device's type, transfer sizes and timeouts, and nothing queued either way.
