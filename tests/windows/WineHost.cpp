@@ -7,7 +7,10 @@
 // of being waited out, and the driver's messages become the failure lines the native host
 // prints.
 //
-//   om6211-host.exe [--dll NAME] [--code-page N] SCRIPT TRACE
+//   om6211-host.exe [--dll NAME] [--code-page N] [--wait-before LINE:MS] SCRIPT TRACE
+//
+// --wait-before lets MS milliseconds pass before the call of script line LINE, as a host's
+// session does between its calls.
 //
 // Prints what the calls return on standard output and each failed call on standard error, as
 // `om6211 run` does; writes the trace with the same annotations. Exit status: 0, 1 when calls
@@ -108,13 +111,15 @@ uint32_t slotOf(const void* pointer) {
 struct Options {
   std::string dll = "om6211.dll";
   unsigned codePage = 0;
+  std::size_t waitLine = 0;
+  DWORD waitMs = 0;
   std::string script;
   std::string trace;
 };
 
 class Host {
  public:
-  explicit Host(HMODULE dll) : dll_(dll) {}
+  Host(HMODULE dll, const Options& options) : dll_(dll), options_(&options) {}
 
   // Resolves the twelve entry points; the name of the first one missing, if any.
   std::string resolve() {
@@ -134,6 +139,7 @@ class Host {
     const auto problem =
         om6211::cli::forEachHostCall(text, [&](const ScriptCall& call, std::string_view line) {
           if (unfit != 0) return;
+          if (call.line == options_->waitLine) Sleep(options_->waitMs);
           const std::string annotation = std::to_string(call.line) + ": " + std::string(line);
           trace += "# " + annotation + "\n";
           if (standInNote != nullptr) standInNote(annotation.c_str());
@@ -260,6 +266,7 @@ class Host {
   }
 
   HMODULE dll_;
+  const Options* options_;
   std::array<void (*)(), om6211::EntryPointCount> entryPoints_{};
   std::array<char, 264> info_{};
   std::string portText_;
@@ -274,6 +281,10 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.dll = argv[++i];
     } else if (argument == "--code-page" && i + 1 < argc) {
       options.codePage = static_cast<unsigned>(std::stoul(argv[++i]));
+    } else if (argument == "--wait-before" && i + 1 < argc) {
+      const std::string wait = argv[++i];
+      options.waitLine = std::stoul(wait);
+      options.waitMs = static_cast<DWORD>(std::stoul(wait.substr(wait.find(':') + 1)));
     } else {
       positional.push_back(argument);
     }
@@ -299,7 +310,9 @@ int writeTrace(const std::string& path, int status) {
 int main(int argc, char** argv) {
   Options options;
   if (!parseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: om6211-host [--dll NAME] [--code-page N] SCRIPT TRACE\n");
+    std::fprintf(stderr,
+                 "usage: om6211-host [--dll NAME] [--code-page N] [--wait-before LINE:MS] SCRIPT "
+                 "TRACE\n");
     return ExitUsage;
   }
   if (options.codePage != 0 && GetACP() != options.codePage) {
@@ -341,7 +354,7 @@ int main(int argc, char** argv) {
   redirectImport(dll, "kernel32.dll", "OutputDebugStringA",
                  reinterpret_cast<void*>(collectDebugText));
 
-  Host host(dll);
+  Host host(dll, options);
   if (const std::string missing = host.resolve(); !missing.empty()) {
     std::fprintf(stderr, "om6211-host: %s does not export %s\n", options.dll.c_str(),
                  missing.c_str());
