@@ -4,6 +4,8 @@
 # Windows build installs its release folder; see WindowsDll.cmake.) Included at the end of the
 # top-level list file, when every target exists.
 include(GNUInstallDirs)
+# What is installed without a component of its own goes into the om6211 package.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME om6211)
 
 # Debian's lcdproc keeps its modules in /usr/lib/<multiarch>/lcdproc, LCDd's default DriverPath.
 if(CMAKE_LIBRARY_ARCHITECTURE)

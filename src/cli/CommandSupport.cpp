@@ -41,10 +41,15 @@ std::vector<OptionSyntax> platformOptions() {
   };
 }
 
+OptionSyntax keepOption() {
+  return {"--keep", "", "continue what is on the display: no reset, no start-up picture, no blank"};
+}
+
 std::vector<OptionSyntax> displayOptions() {
   return {
       {"--backlight", "", "switch the backlight on"},
       {"--contrast", "N", "contrast level 0-255, sent with contrast on (default 224)"},
+      keepOption(),
   };
 }
 

@@ -14,7 +14,8 @@ namespace om6211::cli {
 // Options that several commands share.
 std::vector<OptionSyntax> pictureOptions();   // --png --show --scale --no-grid --png-screens
 std::vector<OptionSyntax> platformOptions();  // --port --host-dir --trace
-std::vector<OptionSyntax> displayOptions();   // --backlight --contrast
+std::vector<OptionSyntax> displayOptions();   // --backlight --contrast --keep
+OptionSyntax keepOption();                    // --keep
 std::vector<OptionSyntax> joined(std::vector<std::vector<OptionSyntax>> groups);
 
 // Writes "om6211: MESSAGE" to standard error once standard output is flushed, so that both keep

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "dll/ExportBinding.h"
 #include "dll/Exports.h"
 #include "module/Geometry.h"
 
@@ -23,7 +24,11 @@ void DisplayRun::configureAndInit() {
                              display_.backlight ? 1 : 0, 0, 1,
                              static_cast<uint32_t>(display_.contrast), 0, 0, 0);
         }));
-  check("LCD_Init", failureOf([] { LCD_Init(); }));
+  if (arguments_.has("--keep")) {
+    check("continuing the display", failureOf([] { exported::continueDisplay(); }));
+  } else {
+    check("LCD_Init", failureOf([] { LCD_Init(); }));
+  }
 }
 
 void DisplayRun::check(const std::string& what, const std::string& failure) {

@@ -19,7 +19,7 @@ class DisplayRun {
   PanelSession& session() { return session_; }
 
   // Configures the default geometry with the display options (--contrast, --backlight, --delay)
-  // and initialises the display.
+  // and initialises the display, or continues it with --keep.
   void configureAndInit();
   // Reports a call's failure, "WHAT failed: FAILURE", unless `failure` is empty.
   void check(const std::string& what, const std::string& failure);

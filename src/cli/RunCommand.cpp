@@ -13,7 +13,7 @@ int run(const ParsedArguments& arguments) {
   const PreparedScript script = prepareScript(arguments.positional[0]);
   PanelSession session(settings);
   PanelWatcher watcher(session.panel(), nullptr, arguments.value("--png-screens"), style);
-  const ScriptOutcome outcome = runScript(script, session, stdout);
+  const ScriptOutcome outcome = runScript(script, session, stdout, arguments.has("--keep"));
   if (arguments.has("--stats")) printCallCosts(outcome.costs, stdout);
   if (outcome.failures > 0) {
     reportProblem(std::to_string(outcome.failures) + " call(s) of " + script.name + " failed");
@@ -40,7 +40,8 @@ const Command& runCommand() {
              {"--retry", "",
               "on real hardware that goes away (unplugged, its driver reloaded), go on: "
               "reopen it (at most once a second) and bring the display back when it is there again "
-              "(see below)"}},
+              "(see below)"},
+             keepOption()},
             platformOptions(),
             pictureOptions()}),
        "The whole script, and every bitmap file it names, is checked before the first call;\n"
@@ -48,6 +49,8 @@ const Command& runCommand() {
        "reported with its line and the driver's message and the script goes on; the exit\n"
        "status is then 1. Output that cannot be written (standard output, the trace, a\n"
        "picture) gives exit status 2. Pauses are recorded in the trace, not waited out.\n"
+       "With --keep, every LCD_Init of the script continues the display instead of\n"
+       "initialising it.\n"
        "\n"
        "Real hardware that fails stops the run (exit status 2). With --retry, a device that\n"
        "went away is reported in one line, then reopened with the same --port at the next call\n"
@@ -55,7 +58,6 @@ const Command& runCommand() {
        "back, and the next call that sends brings the display back (reset, initialisation,\n"
        "contrast, mode, the latest picture). The calls made while it was away fail without a\n"
        "line each and give exit status 1; still away at the end, the run gives exit status 2.\n"
-
        "\n"
        "--stats prints, after the lines the calls print, one line per entry point the script\n"
        "called, in the order DLL_GetInfo, LCD_SetIOPropertys, LCD_Init, LCD_CleanUp,\n"

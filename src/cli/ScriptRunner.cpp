@@ -10,6 +10,7 @@
 #include "cli/CommandLine.h"
 #include "cli/CommandSupport.h"
 #include "cli/InputFile.h"
+#include "dll/ExportBinding.h"
 #include "dll/Exports.h"
 #include "driver/IoProperties.h"
 #include "module/Geometry.h"
@@ -60,7 +61,8 @@ PreparedScript prepareScript(const std::string& path) {
   return script;
 }
 
-ScriptOutcome runScript(const PreparedScript& script, PanelSession& session, std::FILE* out) {
+ScriptOutcome runScript(const PreparedScript& script, PanelSession& session, std::FILE* out,
+                        bool keep) {
   ScriptOutcome outcome;
   TraceWriter* const trace = session.trace();
   const auto& panel = session.panel();
@@ -83,7 +85,11 @@ ScriptOutcome runScript(const PreparedScript& script, PanelSession& session, std
                              static_cast<int32_t>(n[5]), n[6], 0, n[7], n[8], 0, 0, 0);
           break;
         case ScriptCommand::Init:
-          LCD_Init();
+          if (keep) {
+            exported::continueDisplay();
+          } else {
+            LCD_Init();
+          }
           break;
         case ScriptCommand::CleanUp:
           LCD_CleanUp();

@@ -44,8 +44,10 @@ struct ScriptOutcome {
 // Makes the calls through the exported entry points, printing what the calls return to `out`
 // and each failure, with its line and the driver's message, to standard error (`out` flushed
 // first, so both keep the script's order in one file); a failed call does not stop the run.
-// Each call is announced in the session's trace, if any.
-ScriptOutcome runScript(const PreparedScript& script, PanelSession& session, std::FILE* out);
+// Each call is announced in the session's trace, if any. With `keep`, each LCD_Init continues
+// the display instead (no reset, no start-up picture, no blank).
+ScriptOutcome runScript(const PreparedScript& script, PanelSession& session, std::FILE* out,
+                        bool keep = false);
 
 // The costs as "stats NAME calls N frames N operations N", one line per entry point called in
 // the order of the entry points, then "stats total ...".

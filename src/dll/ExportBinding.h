@@ -14,6 +14,10 @@ void usePlatform(const Platform& platform);
 // Binds the native platform again, as at load.
 void useNativePlatform();
 
+// Instead of LCD_Init: continues what an earlier program left on the display, without the
+// reset pulse, the start-up picture or the blank. A failure is kept as the entry points keep it.
+void continueDisplay();
+
 // The one driver instance, for checks of its state.
 const Driver& instance();
 

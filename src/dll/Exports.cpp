@@ -106,6 +106,9 @@ void useNativePlatform() {
   nativeBound = true;
   driver.usePlatform(nativePlatform);
 }
+void continueDisplay() {
+  guarded([] { driver.continueDisplay(); });
+}
 const Driver& instance() {
   return driver;
 }

@@ -4,6 +4,7 @@
 
 #include "driver/PortText.h"
 #include "driver/RefreshSetting.h"
+#include "module/ControllerCommands.h"
 #include "module/Db25Wiring.h"
 #include "render/DisplayRefresh.h"
 #include "render/GraphicsUpload.h"
@@ -50,6 +51,7 @@ void Driver::bringIntoStep(Controller& controller) {
                                   settings_.GraphicsWidth == DriverSettings::MaxGraphicsWidth;
     controller.powerUp(!regionIsWholeRam);
     scheduler_.restore(controller, settings_);
+    if (!glassOn_) controller.link().SendCommand(command::DisplayOff, settings_.BusDelay);
   } else {
     controller.pulseReset();
   }
@@ -109,9 +111,24 @@ void Driver::Init() {
   // The initialisation is itself what brings the controller back into step.
   resyncDue_ = false;
   displayOn_ = true;
+  glassOn_ = true;
   scheduler_.noteBlankDisplay();
   withController([&](Controller& controller) { controller.Init(picture); });
   settings_.FirstInitPending = false;
+}
+
+void Driver::continueDisplay() {
+  resyncDue_ = false;
+  displayOn_ = true;
+  glassOn_ = true;
+  settings_.FirstInitPending = false;
+  shadow_.forget();
+  scheduler_.noteBlankDisplay();
+  withController([&](Controller& controller) {
+    controller.resume();
+    // The mode the earlier program left is unknown: the driver's own goes out.
+    scheduler_.setDisplayMode(controller, settings_, false);
+  });
 }
 
 void Driver::CleanUp() {
@@ -160,6 +177,19 @@ void Driver::setContrast(uint8_t contrastValue) {
   settings_.ContrastOn = true;
   settings_.ContrastValue = contrastValue;
   withController([&](Controller& controller) { controller.sendContrast(true, contrastValue); });
+}
+
+void Driver::setInverted(bool inverted) {
+  withController(
+      [&](Controller& controller) { scheduler_.setDisplayMode(controller, settings_, inverted); });
+}
+
+void Driver::setGlassOn(bool on) {
+  glassOn_ = on;
+  withController([&](Controller& controller) {
+    controller.link().SendCommand(on ? command::DisplayOn : command::DisplayOff,
+                                  settings_.BusDelay);
+  });
 }
 
 void Driver::SetCGRAMChar(const CustomGlyphBlock& block) {

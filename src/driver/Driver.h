@@ -48,6 +48,10 @@ class Driver {
   // refresh policy the settings file asks for (the full refresh without it).
   void SetIOPropertys(const char* portText, const IoProperties& properties);
   void Init();
+  // Instead of Init: continues what an earlier program left on the display, without the reset
+  // pulse, the start-up picture or the blank. What the controller holds is unknown, so the
+  // first picture is sent whole.
+  void continueDisplay();
   void CleanUp();
   // Moves the text cursor; see RefreshScheduler::moveCursor for what is sent.
   void SetOutputAddress(int32_t column, int32_t row);
@@ -63,6 +67,10 @@ class Driver {
   void setBacklight(bool on);
   // Sends `contrastValue` with the contrast switched on, and keeps it for the next init.
   void setContrast(uint8_t contrastValue);
+  // The normal or inverted display mode, at once; kept through a resync.
+  void setInverted(bool inverted);
+  // Switches the glass off or on, the picture kept in the controller; kept through a resync.
+  void setGlassOn(bool on);
 
   // How every refresh (a completed text screen, a graphics upload, showFrame) reaches the
   // display. The configuration call replaces it with the settings file's choice, so a face
@@ -129,6 +137,7 @@ class Driver {
   RefreshScheduler scheduler_;
   bool displayOn_ = false;  // initialised and not cleaned up since: what a resync restores
   bool resyncDue_ = false;
+  bool glassOn_ = true;  // the display switched on, as the last setGlassOn left it
 };
 
 }  // namespace om6211

@@ -39,6 +39,10 @@ void Controller::pulseReset() {
   play(sequence::ResetPulse);
 }
 
+void Controller::resume() {
+  play(sequence::Resume);
+}
+
 void Controller::powerUp(bool clearRam) {
   pulseReset();
   play(sequence::PowerUp, clearRam);

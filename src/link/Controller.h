@@ -40,6 +40,9 @@ class Controller {
   void powerUp(bool clearRam);
   // Only the reset pulse: the controller rests in its reset state, in step with the frames.
   void pulseReset();
+  // Takes over a display as an earlier program left it: no reset pulse, no start-up picture, no
+  // blank; the RAM is kept.
+  void resume();
   void CleanUp();
   // Points the controller's RAM address at `pixelColumn` of `page`.
   void setAddress(int32_t page, int32_t pixelColumn);

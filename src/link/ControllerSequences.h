@@ -67,6 +67,14 @@ inline constexpr SequenceStep ShutDown[] = {
     {Kind::Command, 0x20},                         // contrast off
 };
 
+// Continuing what an earlier program left on the display, without a reset pulse: the power
+// on, pixels from RAM, display on; RAM and contrast are left as they are.
+inline constexpr SequenceStep Resume[] = {
+    {Kind::Command, 0x2F},                         // power control: all on
+    {Kind::Command, 0xA4},                         // pixels from RAM
+    {Kind::Command, 0xAF},                         // display on
+};
+
 // clang-format on
 
 // Command that lights every pixel, shown instead of a start-up picture that would not fit.

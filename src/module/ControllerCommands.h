@@ -23,5 +23,7 @@ constexpr uint8_t contrastLevel(uint8_t level) {
 
 constexpr uint8_t NormalDisplay = 0xA6;
 constexpr uint8_t InvertedDisplay = 0xA7;
+constexpr uint8_t DisplayOff = 0xAE;
+constexpr uint8_t DisplayOn = 0xAF;
 
 }  // namespace om6211::command

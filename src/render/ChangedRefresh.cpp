@@ -63,6 +63,7 @@ class Planner {
   // one would only undo part of the first) and resent bytes up to the target. Trying every
   // split of at most two resent bytes therefore finds the cheapest route.
   Route cheapestRoute(Address target) const {
+    if (at_ == target) return {};  // the common case of a run of changed bytes: nothing to beat
     Route best{0, 0, moveCost(at_, target)};
     for (int first = 0; first <= 2; ++first) {
       std::optional<Address> from = at_;

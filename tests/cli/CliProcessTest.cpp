@@ -419,6 +419,8 @@ TEST_F(CliProcessTest, WhatTheCallsSendIsWhatTheGlassShows) {
       {"run port278.txt", {}},
       {"image dot.pbm", centred84},
       {"image dot.pbm --inverted", centred84, true},
+      {"image dot.pbm --keep", centred84},
+      {"run width84.txt --keep", centred84},
       // 4 x 2, centred at (40, 23): black, white, dark red, transparent black; white, black,
       // light grey, black at alpha 200.
       {"image tiny.png", {{40, 23}, {42, 23}, {41, 24}, {43, 24}}},
@@ -432,6 +434,33 @@ TEST_F(CliProcessTest, WhatTheCallsSendIsWhatTheGlassShows) {
             << c.arguments << " at (" << x << ", " << y << ")";
       }
     }
+  }
+}
+
+// --keep continues the display: no reset pulse (the reset line, data bit 1, never low), no
+// start-up picture held (no pause), no blank; what the command draws still reaches the glass.
+TEST_F(CliProcessTest, KeepSendsNoResetNoStartUpPictureAndNoBlank) {
+  write("dot.pbm", "P1\n2 2\n1 1\n1 1\n");
+  write("script.txt", configure("378") + "LCD_Init\nLCD_SendToGfxMemory dot.pbm 0 0 83 47 0\n");
+  for (const std::string command :
+       {"text Hi", "image dot.pbm", "pattern checker", "run script.txt"}) {
+    const Outcome run = om6211(command + " --keep --trace keep.trace");
+    ASSERT_EQ(run.status, 0) << command << "\n" << run.err;
+    std::istringstream trace(read(file("keep.trace")));
+    int writes = 0;
+    for (std::string kind, port, value; trace >> kind;) {
+      if (kind[0] == '#') {
+        std::getline(trace, value);
+        continue;
+      }
+      EXPECT_NE(kind, "sleep") << command;
+      trace >> port >> value;
+      if (kind == "out" && port == "378") {
+        EXPECT_NE(std::stoi(value, nullptr, 16) & 0x02, 0) << command << ": a reset pulse";
+      }
+      ++writes;
+    }
+    EXPECT_GT(writes, 0) << command;
   }
 }
 
