@@ -1,8 +1,14 @@
 # The shipped driver: om6211.dll for 32-bit Windows, exporting the twelve stdcall entry points
-# by their undecorated names, depending on nothing but system DLLs and DLPORTIO.DLL.
+# by their undecorated names, importing nothing but system DLLs: the port libraries (DLPORTIO.DLL,
+# FTD2XX.DLL) are bound at run time, so that the DLL loads where they are missing.
 
-# The Windows back ends of the four platform seams.
+# The Windows back ends of the four platform seams, the FTDI back end through FTDI's D2XX driver
+# and the settings key that chooses between the parallel port and an adapter.
 add_library(om6211_windows_platform STATIC
+  dll/ChosenPort.cpp
+  host/Reconnector.cpp
+  ports/ftdi/D2xxTransport.cpp
+  ${OM6211_FTDI_SOURCES}
   ports/windows/DlPortIoPort.cpp
   ports/windows/KernelSleepPauses.cpp
   ports/windows/ModuleHostFolder.cpp
@@ -12,31 +18,16 @@ target_link_libraries(om6211_windows_platform PUBLIC om6211_core PRIVATE om6211_
 target_compile_definitions(om6211_windows_platform PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(om6211_exports PUBLIC om6211_windows_platform)
 
-# DLPORTIO.DLL ships with its installer, not with us: link against an import library made
-# from our own description of its two exports.
-set(OM6211_DLPORTIO_DEF ${CMAKE_CURRENT_SOURCE_DIR}/ports/windows/dlportio.def)
-set(OM6211_DLPORTIO_IMPORTS ${CMAKE_CURRENT_BINARY_DIR}/libdlportio.a)
-add_custom_command(
-  OUTPUT ${OM6211_DLPORTIO_IMPORTS}
-  COMMAND ${CMAKE_DLLTOOL} --kill-at --input-def ${OM6211_DLPORTIO_DEF}
-          --output-lib ${OM6211_DLPORTIO_IMPORTS}
-  DEPENDS ${OM6211_DLPORTIO_DEF}
-  COMMENT "Generating the DLPORTIO.DLL import library"
-  VERBATIM)
-add_custom_target(om6211_dlportio_imports DEPENDS ${OM6211_DLPORTIO_IMPORTS})
-
 # The version resource: version, product name and description, as the file's properties show.
 enable_language(RC)
 configure_file(dll/om6211.rc.in ${CMAKE_CURRENT_BINARY_DIR}/om6211.rc @ONLY)
 
-add_library(om6211 SHARED dll/Exports.cpp dll/om6211.def
+add_library(om6211 SHARED dll/Exports.cpp dll/PortSetting.cpp dll/om6211.def
                           ${CMAKE_CURRENT_BINARY_DIR}/om6211.rc)
-target_link_libraries(om6211 PRIVATE om6211_core om6211_windows_platform om6211_warnings
-                      ${OM6211_DLPORTIO_IMPORTS})
-add_dependencies(om6211 om6211_dlportio_imports)
+target_link_libraries(om6211 PRIVATE om6211_core om6211_windows_platform om6211_warnings)
 # The runtime goes inside the DLL: the host's machine has no MinGW runtime DLLs.
 target_link_options(om6211 PRIVATE -static-libgcc -static-libstdc++ -static)
-set_target_properties(om6211 PROPERTIES PREFIX "" LINK_DEPENDS ${OM6211_DLPORTIO_IMPORTS})
+set_target_properties(om6211 PROPERTIES PREFIX "")
 
 # The release folder: the DLL without symbols, the settings folder the driver reads, laid out as
 # they go next to the host's executable, and the install notes. The zip holds the same files.

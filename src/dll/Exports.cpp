@@ -11,6 +11,9 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include "dll/ChosenPort.h"
+#include "driver/PortText.h"
 #endif
 
 namespace om6211 {
@@ -23,7 +26,8 @@ constinit NativeHostFolder nativeHostFolder;
 // Fixed storage, so that keeping a message can never fail while handling another failure.
 constinit char lastFailureText[512] = {};
 
-void keepFailure(const char* message) noexcept {
+// The DLL's one channel to a person: the kept message, and on Windows the debugger output.
+void tell(const char* message) noexcept {
   std::strncpy(lastFailureText, message, sizeof lastFailureText - 1);
   lastFailureText[sizeof lastFailureText - 1] = '\0';
 #if defined(_WIN32)
@@ -33,8 +37,41 @@ void keepFailure(const char* message) noexcept {
 #endif
 }
 
+#if defined(_WIN32)
+constinit ChosenPort chosenPort{nativePort, tell};
+#endif
+
+// A failure's message, unless the adapter's reconnection told it already: an adapter that is
+// away makes every call fail, and a person is told once, not once per call.
+void keepFailure(const char* message) noexcept {
+#if defined(_WIN32)
+  if (chosenPort.told(message)) return;
+#endif
+  tell(message);
+}
+
 constexpr Platform nativePlatform{&nativePort, &nativePauses, &nativeSettings, &nativeHostFolder};
 constinit Driver driver{nativePlatform, keepFailure};
+// Whether the driver drives the machine's own ports, rather than those a program linked with
+// it bound.
+constinit bool nativeBound = true;
+
+#if defined(_WIN32)
+// Binds the port the settings file names, for the host's port text; a text that does not
+// convert is left to the driver, which refuses it as ever.
+void bindChosenPort(const char* portText) {
+  if (!nativeBound || portText == nullptr) return;
+  uint32_t portBase = 0;
+  try {
+    portBase = parsePortText(portText);
+  } catch (const ConversionError&) {
+    return;
+  }
+  const std::string value =
+      nativeSettings.lookup(driver.settingsFilePath(), Driver::SettingsSection, "Port", "");
+  driver.usePlatform(chosenPort.choose(value, portBase, nativePlatform));
+}
+#endif
 
 template <typename Call>
 void guarded(Call&& call) noexcept {
@@ -62,9 +99,11 @@ constexpr bool isTrue(uint32_t slot) {
 namespace exported {
 
 void usePlatform(const Platform& platform) {
+  nativeBound = false;
   driver.usePlatform(platform);
 }
 void useNativePlatform() {
+  nativeBound = true;
   driver.usePlatform(nativePlatform);
 }
 void continueDisplay() {
@@ -105,6 +144,9 @@ void OM6211_STDCALL LCD_SetIOPropertys(const char* port, int32_t addressDelay, i
                                        uint32_t contrastValue, uint32_t /*unused12*/,
                                        uint32_t /*unused13*/, uint32_t /*unused14*/) {
   guarded([&] {
+#if defined(_WIN32)
+    om6211::bindChosenPort(port);
+#endif
     driver.SetIOPropertys(port, {.addressDelay = addressDelay,
                                  .busDelay = busDelay,
                                  .textColumns = textColumns,

@@ -18,8 +18,6 @@ constexpr const char* SettingsFileBelowHost = "\\controller\\OM6211\\settings.in
 constexpr const char* SettingsFileBelowHost = "/controller/OM6211/settings.ini";
 #endif
 
-constexpr const char* SettingsSection = "init";
-
 }  // namespace
 
 template <typename Work>

@@ -38,6 +38,9 @@ class Driver {
   // Rebinds the platform (the command-line host picks its port back end); state is kept.
   void usePlatform(const Platform& platform) { platform_ = platform; }
 
+  // The section of the settings file the driver reads.
+  static constexpr const char* SettingsSection = "init";
+
   static DriverInfoBytes GetInfo() { return makeDriverInfo(); }
 
   // Raises ConversionError, having changed nothing, when the port text does not convert or is

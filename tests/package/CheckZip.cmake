@@ -3,7 +3,7 @@
 # settings file documents every key the driver reads (found in DRIVER_SOURCES), and the text
 # files have Windows line ends.
 #   cmake -DCPACK=<cpack> -DCPACK_CONFIG=<CPackConfig.cmake> -DWORK_DIR=<dir> -DVERSION=<x.y.z>
-#         -DRELEASE_DIR=<release folder> -DDRIVER_SOURCES=<src/driver> -P CheckZip.cmake
+#         -DRELEASE_DIR=<release folder> -DDRIVER_SOURCES=<src/driver|src/dll> -P CheckZip.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(failures "")
@@ -53,7 +53,13 @@ foreach(text INSTALL.txt controller/OM6211/settings.ini)
 endforeach()
 
 # Every key the driver looks up in its settings section appears as a KEY= line.
-file(GLOB driver_sources ${DRIVER_SOURCES}/*.cpp)
+# The folders are separated by "|"; the DLL face reads the key Port.
+string(REPLACE "|" ";" driver_folders "${DRIVER_SOURCES}")
+set(driver_sources "")
+foreach(folder IN LISTS driver_folders)
+  file(GLOB folder_sources ${folder}/*.cpp)
+  list(APPEND driver_sources ${folder_sources})
+endforeach()
 set(keys "")
 foreach(source IN LISTS driver_sources)
   file(READ ${source} code)

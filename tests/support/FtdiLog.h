@@ -9,11 +9,12 @@
 
 namespace om6211::testing {
 
-// Hands what the stand-in libftdi logged (tests/fakes/FakeLibftdi.cpp) to `decoder`: each
-// "bitmode OUTPUTS MODE" line sets the mode, each "write HEX" line gives the bytes that reached
-// the chip, each "power" line powers the module afresh; the other lines (open, close) change
-// nothing at the pins. Only complete lines count,
-// since a running program may be adding to the log. Returns the lines it could not read.
+// Hands what the stand-in libftdi or FTD2XX.DLL logged (tests/fakes/FakeLibftdi.cpp,
+// tests/windows/Ftd2xxStandIn.cpp) to `decoder`: each "bitmode OUTPUTS MODE" line sets the mode,
+// each "write HEX" line gives the bytes that reached the chip, each "power" line powers the
+// module afresh; the other lines (open, refused, close, purge, read, unplugged, "# " notes)
+// change nothing at the pins. Only complete lines count, since a running
+// program may be adding to the log. Returns the lines it could not read.
 inline std::vector<std::string> replayFtdiLog(std::string_view log, FtdiPinDecoder& decoder) {
   auto nibble = [](char digit) {
     if (digit >= '0' && digit <= '9') return digit - '0';
@@ -45,7 +46,8 @@ inline std::vector<std::string> replayFtdiLog(std::string_view log, FtdiPinDecod
       decoder.take(bytes);
     } else if (word == "power") {
       decoder.powerCycle();
-    } else if (word != "open" && word != "close" && word != "refused" && word != "purge") {
+    } else if (word != "open" && word != "close" && word != "refused" && word != "purge" &&
+               word != "read" && word != "unplugged" && word != "#") {
       unreadable.emplace_back(line.substr(0, 80));
     }
   }

@@ -1,12 +1,16 @@
 // A 32-bit Windows host for the shipped driver DLL, run under Wine: loads the DLL with
 // LoadLibraryA, resolves the twelve entry points by name and replays a host script, pushing
 // each call's argument slots as the host application does and checking that the callee
-// removes exactly them. The stand-in DLPORTIO.DLL beside it reports the port operations;
-// the DLL's Sleep and OutputDebugStringA imports are pointed at recorders, so the pauses go
-// into the trace instead of being waited out, and the driver's messages become the failure
-// lines the native host prints.
+// removes exactly them. The stand-in DLPORTIO.DLL beside it, loaded first, reports the port
+// operations, and a stand-in FTD2XX.DLL notes each call in its record; the DLL's Sleep and
+// OutputDebugStringA imports are pointed at recorders, so the pauses go into the trace instead
+// of being waited out, and the driver's messages become the failure lines the native host
+// prints.
 //
-//   om6211-host.exe [--dll NAME] [--code-page N] SCRIPT TRACE
+//   om6211-host.exe [--dll NAME] [--code-page N] [--wait-before LINE:MS] SCRIPT TRACE
+//
+// --wait-before lets MS milliseconds pass before the call of script line LINE, as a host's
+// session does between its calls.
 //
 // Prints what the calls return on standard output and each failed call on standard error, as
 // `om6211 run` does; writes the trace with the same annotations. Exit status: 0, 1 when calls
@@ -40,6 +44,8 @@ constexpr std::size_t HostBitmapSize = 4032;
 
 std::string trace;
 std::string debugOutput;  // sent to the debugger since the current call began
+using NoteCall = void(WINAPI*)(const char* text);
+NoteCall standInNote = nullptr;
 
 void appendTraceLine(const char* line) {
   trace += line;
@@ -105,13 +111,15 @@ uint32_t slotOf(const void* pointer) {
 struct Options {
   std::string dll = "om6211.dll";
   unsigned codePage = 0;
+  std::size_t waitLine = 0;
+  DWORD waitMs = 0;
   std::string script;
   std::string trace;
 };
 
 class Host {
  public:
-  explicit Host(HMODULE dll) : dll_(dll) {}
+  Host(HMODULE dll, const Options& options) : dll_(dll), options_(&options) {}
 
   // Resolves the twelve entry points; the name of the first one missing, if any.
   std::string resolve() {
@@ -131,7 +139,10 @@ class Host {
     const auto problem =
         om6211::cli::forEachHostCall(text, [&](const ScriptCall& call, std::string_view line) {
           if (unfit != 0) return;
-          trace += "# " + std::to_string(call.line) + ": " + std::string(line) + "\n";
+          if (call.line == options_->waitLine) Sleep(options_->waitMs);
+          const std::string annotation = std::to_string(call.line) + ": " + std::string(line);
+          trace += "# " + annotation + "\n";
+          if (standInNote != nullptr) standInNote(annotation.c_str());
           std::vector<uint32_t> slots;
           if (!argumentSlots(call, folder, slots)) {
             std::fprintf(stderr, "%s:%zu: the bitmap must be a file of exactly %zu bytes\n",
@@ -255,6 +266,7 @@ class Host {
   }
 
   HMODULE dll_;
+  const Options* options_;
   std::array<void (*)(), om6211::EntryPointCount> entryPoints_{};
   std::array<char, 264> info_{};
   std::string portText_;
@@ -269,6 +281,10 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.dll = argv[++i];
     } else if (argument == "--code-page" && i + 1 < argc) {
       options.codePage = static_cast<unsigned>(std::stoul(argv[++i]));
+    } else if (argument == "--wait-before" && i + 1 < argc) {
+      const std::string wait = argv[++i];
+      options.waitLine = std::stoul(wait);
+      options.waitMs = static_cast<DWORD>(std::stoul(wait.substr(wait.find(':') + 1)));
     } else {
       positional.push_back(argument);
     }
@@ -294,7 +310,9 @@ int writeTrace(const std::string& path, int status) {
 int main(int argc, char** argv) {
   Options options;
   if (!parseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: om6211-host [--dll NAME] [--code-page N] SCRIPT TRACE\n");
+    std::fprintf(stderr,
+                 "usage: om6211-host [--dll NAME] [--code-page N] [--wait-before LINE:MS] SCRIPT "
+                 "TRACE\n");
     return ExitUsage;
   }
   if (options.codePage != 0 && GetACP() != options.codePage) {
@@ -307,15 +325,10 @@ int main(int argc, char** argv) {
     return ExitUsage;
   }
 
-  const HMODULE dll = LoadLibraryA(options.dll.c_str());
-  if (dll == nullptr) {
-    std::fprintf(stderr, "om6211-host: cannot load %s (%s)\n", options.dll.c_str(),
-                 windowsError().c_str());
-    return ExitUnfitDll;
-  }
-  // The driver has loaded the port library; only the stand-in can report what reaches it.
+  // The driver binds the port library when it first needs it, and then finds the one loaded
+  // here: only the stand-in can report what reaches it. A folder without it runs without.
   using ReportTo = void(WINAPI*)(void (*)(const char*));
-  const HMODULE portLibrary = GetModuleHandleA("DLPORTIO.DLL");
+  const HMODULE portLibrary = LoadLibraryA("DLPORTIO.DLL");
   if (portLibrary != nullptr) {
     const auto reportTo = reinterpret_cast<ReportTo>(
         reinterpret_cast<void (*)()>(GetProcAddress(portLibrary, "StandInReportTo")));
@@ -325,12 +338,23 @@ int main(int argc, char** argv) {
     }
     reportTo(appendTraceLine);
   }
+  // The stand-in FTD2XX.DLL, where there is one, notes each call in its record.
+  if (const HMODULE adapterLibrary = LoadLibraryA("FTD2XX.DLL"); adapterLibrary != nullptr) {
+    standInNote = reinterpret_cast<NoteCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(adapterLibrary, "StandInNote")));
+  }
+  const HMODULE dll = LoadLibraryA(options.dll.c_str());
+  if (dll == nullptr) {
+    std::fprintf(stderr, "om6211-host: cannot load %s (%s)\n", options.dll.c_str(),
+                 windowsError().c_str());
+    return ExitUnfitDll;
+  }
   // A DLL that does not import them cannot call them; nothing to redirect then.
   redirectImport(dll, "kernel32.dll", "Sleep", reinterpret_cast<void*>(recordSleep));
   redirectImport(dll, "kernel32.dll", "OutputDebugStringA",
                  reinterpret_cast<void*>(collectDebugText));
 
-  Host host(dll);
+  Host host(dll, options);
   if (const std::string missing = host.resolve(); !missing.empty()) {
     std::fprintf(stderr, "om6211-host: %s does not export %s\n", options.dll.c_str(),
                  missing.c_str());

@@ -24,15 +24,19 @@ FtdiDevice::FtdiDevice(const std::string& description, FtdiTransport& transport,
   if (description.empty()) {
     const int count = transport_->listDevices(found);
     if (count < 0)
-      throw ftdiOpenError(name_, "ftdi_usb_find_all", count, transport_->errorString(), {});
-    if (found.empty()) throw ftdiOpenError(name_, "ftdi_usb_find_all", 0, "0 devices", {});
+      throw ftdiOpenError(name_, "ftdi_usb_find_all", count, transport_->errorString(), {},
+                          transport_->remedies());
+    if (found.empty()) {
+      throw ftdiOpenError(name_, "ftdi_usb_find_all", 0, "0 devices", {}, transport_->remedies());
+    }
     opened = found.front().locator;
     name_ = "ftdi:" + opened;
   }
   if (const int result = transport_->open(opened); result < 0) {
     const std::string message = transport_->errorString();
     if (found.empty()) transport_->listDevices(found);  // to name what there is
-    throw ftdiOpenError(name_, "ftdi_usb_open_string", result, message, found);
+    throw ftdiOpenError(name_, "ftdi_usb_open_string", result, message, found,
+                        transport_->remedies());
   }
   chip_ = transport_->chipType();
   const int chunkSize = transport_->chunkSize();
@@ -50,7 +54,8 @@ FtdiDevice::~FtdiDevice() {
 }
 
 void FtdiDevice::refuseOpening(const FtdiFailure& failure) const {
-  throw ftdiOpenError(name_, failure.call, failure.code, failure.message, {});
+  throw ftdiOpenError(name_, failure.call, failure.code, failure.message, {},
+                      transport_->remedies());
 }
 
 void FtdiDevice::refuseMode(std::string_view mode) const {

@@ -42,12 +42,18 @@ std::string listed(const std::vector<FtdiDeviceInfo>& found) {
   std::string text = "FTDI devices found:";
   for (const FtdiDeviceInfo& device : found) {
     char identity[64];
-    std::snprintf(identity, sizeof identity, " i:0x%04x:0x%04x at d:%d/%d", device.vendor,
-                  device.product, device.bus, device.address);
+    std::snprintf(identity, sizeof identity, " i:0x%04x:0x%04x", device.vendor, device.product);
     text += identity;
+    // A transport that cannot tell where on the USB a device is names none.
+    if (device.bus != 0) {
+      text += " at d:" + std::to_string(device.bus) + "/" + std::to_string(device.address);
+    }
     if (device.stringsRead) {
-      text += " \"" + device.manufacturer + " " + device.description + "\" serial \"" +
-              device.serial + "\"";
+      // D2XX tells no manufacturer.
+      const std::string names = device.manufacturer.empty()
+                                    ? device.description
+                                    : device.manufacturer + " " + device.description;
+      text += " \"" + names + "\" serial \"" + device.serial + "\"";
     } else {
       text += " (its names unreadable, no permission?)";
     }
@@ -58,14 +64,21 @@ std::string listed(const std::vector<FtdiDeviceInfo>& found) {
 
 }  // namespace
 
+std::span<const Remedy> libftdiRemedies() {
+  return Remedies;
+}
+
 PortOpenError ftdiOpenError(std::string_view target, std::string_view call, int code,
-                            std::string_view message, const std::vector<FtdiDeviceInfo>& found) {
-  const Remedy* remedy = remedyFor(Remedies, call, code);
-  // Naming another device helps only when there is one.
+                            std::string_view message, const std::vector<FtdiDeviceInfo>& found,
+                            std::span<const Remedy> remedies) {
+  const Remedy* remedy = remedyFor(remedies, call, code);
+  // Naming another device helps only when there is one: the fix is then the transport's for
+  // no device found.
   Remedy plugIn;
-  if (remedy != nullptr && remedy->showsFindings && found.empty()) {
+  const Remedy* noDevice = remedyFor(remedies, "ftdi_usb_find_all", 0);
+  if (remedy != nullptr && remedy->showsFindings && found.empty() && noDevice != nullptr) {
     plugIn = *remedy;
-    plugIn.fix = PlugIn;
+    plugIn.fix = noDevice->fix;
     remedy = &plugIn;
   }
   const std::string detail =

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "ports/ftdi/FtdiChip.h"
+#include "ports/portable/Remedy.h"
 
 namespace om6211 {
 
@@ -23,6 +25,9 @@ struct FtdiDeviceInfo {
   // names the device in messages.
   std::string locator;
 };
+
+// libftdi's remedies, for Linux (FtdiErrors.cpp).
+std::span<const Remedy> libftdiRemedies();
 
 // The pin modes the back ends use.
 enum class FtdiBitmode : uint8_t { Reset = 0x00, Mpsse = 0x02, SynchronousBitbang = 0x04 };
@@ -62,6 +67,9 @@ class FtdiTransport {
 
   // The library's text for the latest failure.
   virtual std::string errorString() const = 0;
+  // The remedies of this transport's statuses; the row of "ftdi_usb_find_all" with status 0 is
+  // that of no device found.
+  virtual std::span<const Remedy> remedies() const { return libftdiRemedies(); }
 
  protected:
   FtdiTransport() = default;
