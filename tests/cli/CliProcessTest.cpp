@@ -235,6 +235,36 @@ TEST_F(CliProcessTest, EveryExitStatusHasItsCauseNamed) {
   EXPECT_FALSE(fs::exists(file("never.trace")));
 }
 
+// A display has one owner: a second program opening a device node that another process holds
+// is refused, naming the holder, before it sends anything. The node here is a plain file that
+// flock(1) holds, as a program holds its spidev node.
+TEST_F(CliProcessTest, ASecondProgramOnAHeldSpiDeviceIsRefusedNamingTheHolder) {
+  const std::string node = file("spidev0.0").string();
+  write("spidev0.0", "");
+  std::string command = "flock " + node + " -c 'touch " + file("held").string() + "; sleep 20'";
+  std::vector<char*> argv = {const_cast<char*>("sh"), const_cast<char*>("-c"), command.data(),
+                             nullptr};
+  // In a process group of its own, so that the holder and its sleep are stopped together.
+  posix_spawnattr_t group;
+  posix_spawnattr_init(&group);
+  posix_spawnattr_setflags(&group, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&group, 0);
+  pid_t holder = -1;
+  const int spawned = posix_spawnp(&holder, "sh", nullptr, &group, argv.data(), environ);
+  posix_spawnattr_destroy(&group);
+  ASSERT_EQ(spawned, 0);
+  for (int waited = 0; waited < 500 && !fs::exists(file("held")); ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(fs::exists(file("held")));
+  const Outcome outcome = om6211("pattern border --port spi:" + node + ":res=gpiochip0/25");
+  kill(-holder, SIGTERM);
+  waitpid(holder, nullptr, 0);
+  EXPECT_EQ(outcome.status, 2) << outcome.err;
+  EXPECT_NE(outcome.err.find(node + " is in use by process "), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("(flock)"), std::string::npos) << outcome.err;
+}
+
 TEST_F(CliProcessTest, OutputThatCannotBeWrittenFailsTheRun) {
   write("script.txt", configure("378") + "LCD_Init\nLCD_IsReadyToReceive\n");
   write("short.txt", "DLL_GetInfo\n");  // a trace that fits in the stream's buffer
