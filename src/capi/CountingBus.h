@@ -32,17 +32,10 @@ class CountingBus final : public Bus {
     try {
       step();
     } catch (...) {
-      takeStep();
+      followStepOf(*bus_);
       throw;
     }
-    takeStep();
-  }
-  void takeStep() {
-    if (bus_->inStep()) {
-      regainStep();
-    } else {
-      loseStep();
-    }
+    followStepOf(*bus_);
   }
 
   Bus* bus_;

@@ -55,18 +55,11 @@ class Tee<Bus> final : public Bus {
     try {
       step(*real_);
     } catch (...) {
-      followStep();
+      followStepOf(*real_);
       throw;
     }
     step(*listener_);
-    followStep();
-  }
-  void followStep() {
-    if (real_->inStep()) {
-      regainStep();
-    } else {
-      loseStep();
-    }
+    followStepOf(*real_);
   }
 
   Bus* real_;

@@ -52,6 +52,9 @@ class Bus {
 
   void loseStep() { inStep_ = false; }
   void regainStep() { inStep_ = true; }
+  // For a bus that passes frames on to `other`: the controller is in step as far as `other`
+  // knows.
+  void followStepOf(const Bus& other) { inStep_ = other.inStep(); }
 
  private:
   bool inStep_ = true;
