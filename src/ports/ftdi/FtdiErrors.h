@@ -6,8 +6,12 @@
 
 #include "ports/ftdi/FtdiTransport.h"
 #include "ports/portable/PortOpenError.h"
+#include "ports/portable/Remedy.h"
 
 namespace om6211 {
+
+// The remedies of libftdi's error codes, each with the errno value its error carries.
+std::span<const Remedy> ftdiRemedies();
 
 // The error for the libftdi call `call` failing with `code` and libftdi's `message` while
 // opening `target` ("ftdi:i:0x0403:0x6001"). `found` lists the FTDI devices on the USB; the
