@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "ports/portable/Remedy.h"
+
 namespace om6211::cli {
 namespace {
 
@@ -117,8 +119,9 @@ std::string manPage(std::span<const Command* const> commands, std::string_view v
       "the driver's settings, below the host folder \\fIDIR\\fR (\\fB\\-\\-host\\-dir\\fR)\n"
       ".SH SEE ALSO\n"
       ".BR LCDd (8),\n"
-      "the README in om6211's documentation folder (/usr/share/doc/om6211 when installed from "
-      "the Debian package)\n";
+      "the command-line guide /usr/share/doc/om6211/guide/cli.md and the troubleshooting page " +
+      std::string(TroubleshootingPage) +
+      ", which explains every error message (both installed by the Debian package)\n";
   return page;
 }
 

@@ -5,6 +5,7 @@
 #include "cli/Command.h"
 #include "cli/RunStop.h"
 #include "dll/ExportBinding.h"
+#include "ports/portable/Remedy.h"
 
 namespace om6211::cli {
 namespace {
@@ -36,9 +37,9 @@ void reportDeviceLine(const std::string& line) {
 void beforeDriverCall() {
   stopIfAsked();
   if (portFailures() > 0 && activeSession->reconnector() == nullptr) {
-    throw RunStopped(
-        "the run was stopped: " + activeSession->hardware()->name() + " failed (reported above)",
-        ExitUsage);
+    throw RunStopped("the run was stopped: " + activeSession->hardware()->name() +
+                         " failed (reported above)." + troubleshootingReference("retry"),
+                     ExitUsage);
   }
   portFailuresBeforeCall = portFailures();
   exported::clearLastFailure();

@@ -5,13 +5,15 @@
 #include <vector>
 
 #include "host/KeyValueList.h"
+#include "ports/portable/Remedy.h"
 
 namespace om6211 {
 namespace {
 
-[[noreturn]] void refuse(std::string_view afterPrefix, const std::string& problem) {
+[[noreturn]] void refuse(std::string_view afterPrefix, const std::string& problem,
+                         std::string_view anchor = "ftdi-selection") {
   throw std::invalid_argument("ftdi:" + std::string(afterPrefix) + ": " + problem + "; expected " +
-                              std::string(FtdiSyntax));
+                              std::string(FtdiSyntax) + "." + troubleshootingReference(anchor));
 }
 
 std::vector<std::string_view> split(std::string_view text, char separator) {
@@ -132,7 +134,8 @@ FtdiConfig parseFtdiSelection(std::string_view afterPrefix) {
     }
   }
   if (config.mode == FtdiConfig::Mode::Mpsse && (config.pins.clock != 0 || config.pins.data != 1)) {
-    refuse(afterPrefix, "mode=mpsse clocks the data out on lines 0 (clock) and 1 (data)");
+    refuse(afterPrefix, "mode=mpsse clocks the data out on lines 0 (clock) and 1 (data)",
+           "ftdi-mpsse-pins");
   }
   return config;
 }

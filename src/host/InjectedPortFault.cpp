@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "ports/portable/Remedy.h"
+
 namespace om6211 {
 namespace {
 
@@ -33,7 +35,7 @@ std::optional<uint64_t> InjectedPortFault::fromEnvironment() {
 void InjectedPortFault::countOperation() {
   if (++operationsSoFar == failing_) {
     throw PortFailure("port operation " + std::to_string(failing_) + " failed, as " + Variable +
-                      " asked");
+                      " asked." + troubleshootingReference("injected-fault"));
   }
 }
 

@@ -5,6 +5,7 @@
 #include "ports/linux/GpioPort.h"
 #include "ports/linux/PpdevPort.h"
 #include "ports/linux/SpidevBus.h"
+#include "ports/portable/Remedy.h"
 
 namespace om6211 {
 
@@ -23,7 +24,9 @@ OpenedHardware openHardware(const PortSelection& selection, uint32_t portBase,
       return {.bus = std::make_unique<SpidevBus>(selection.spidevConfig(), system)};
     case PortSelection::Kind::Ftdi: {
       if (!calls.newFtdiTransport) {
-        throw PortOpenError("ftdi: this program was built without FTDI support (libftdi1)");
+        throw PortOpenError("ftdi: this program was built without FTDI support (libftdi1)." +
+                                troubleshootingReference("ftdi-not-built"),
+                            ENOTSUP);
       }
       FtdiConnection adapter = openFtdi(selection.ftdi, portBase, calls.newFtdiTransport());
       return {.port = std::move(adapter.port), .bus = std::move(adapter.bus)};

@@ -7,6 +7,7 @@
 #include "host/KeyValueList.h"
 
 #include "host/FtdiSelection.h"
+#include "ports/portable/Remedy.h"
 
 namespace om6211 {
 namespace {
@@ -37,7 +38,8 @@ constexpr uint32_t HighestBase = 0xFFFD;
 // GPIO line offsets are 32 bits; no chip has more lines than this.
 constexpr uint32_t HighestOffset = 0xFFFF;
 
-[[noreturn]] void refuse(std::string_view text, std::string_view reason) {
+[[noreturn]] void refuse(std::string_view text, std::string_view reason,
+                         std::string_view anchor = "port-syntax") {
   std::string message = "unknown port back end '" + std::string(text) + "': ";
   if (!reason.empty()) message += std::string(reason) + "; ";
   message += "this build's port back ends are";
@@ -46,7 +48,7 @@ constexpr uint32_t HighestOffset = 0xFFFF;
     message += separator + std::string(backEnd.syntax) + " (" + std::string(backEnd.meaning) + ")";
     separator = ", ";
   }
-  throw PortSelectionError(message);
+  throw PortSelectionError(message + "." + troubleshootingReference(anchor));
 }
 
 // Reads the whole of `digits` as a number of `base` from `lowest` to `highest`.
@@ -103,9 +105,11 @@ void readKeys(std::string_view text, std::string_view list, std::span<const Key>
       if (keys[i].line == nullptr || keys[j].line == nullptr) continue;
       const auto& first = selection.*(keys[i].line);
       if (first && first == selection.*(keys[j].line)) {
-        refuse(text, "line " + std::to_string(first->offset) + " of " + first->chip +
-                         " is named twice (" + std::string(keys[i].name) + " and " +
-                         std::string(keys[j].name) + ")");
+        refuse(text,
+               "line " + std::to_string(first->offset) + " of " + first->chip +
+                   " is named twice (" + std::string(keys[i].name) + " and " +
+                   std::string(keys[j].name) + ")",
+               "gpio-line-twice");
       }
     }
   }
@@ -152,8 +156,10 @@ PortSelection parseSpi(std::string_view text, std::string_view argument) {
       const auto hz = number(value, 10, 1, UINT32_MAX);
       if (!hz) refuse(text, "hz takes the serial clock in hertz");
       if (*hz > PortSelection::MaxSpeedHz) {
-        refuse(text, "hz=" + std::string(value) +
-                         " is above the controller's 4 MHz; give at most hz=4000000");
+        refuse(text,
+               "hz=" + std::string(value) +
+                   " is above the controller's 4 MHz; give at most hz=4000000",
+               "spi-clock-too-fast");
       }
       selection.speedHz = *hz;
       return;

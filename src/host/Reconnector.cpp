@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "ports/portable/Remedy.h"
+
 namespace om6211 {
 namespace {
 
@@ -39,14 +41,16 @@ Hardware& Reconnector::present() {
   try {
     OpenedHardware reopened = reopen_();
     if ((reopened.bus != nullptr) != isBus_) {
-      throw PortOpenError(name_ + " came back as another kind of device; restart the program");
+      throw PortOpenError(name_ + " came back as another kind of device; restart the program." +
+                              troubleshootingReference("device-changed-kind"),
+                          ENODEV);
     }
     current_ = std::move(reopened);
   } catch (const PortOpenError& problem) {
     whyAway_ = problem.what();
     if (now - lastTold_ >= RemindEvery) {
       note(name_ + " is still away after " + std::to_string(secondsBetween(lostAt_, now)) + " s (" +
-           whyAway_ + "); reopening it once a second");
+           whyAway_ + "); reopening it once a second." + troubleshootingReference("device-away"));
     }
     failAway();
   }
@@ -61,7 +65,9 @@ void Reconnector::lose() {
   // The first attempt comes with the next use: a device that only stopped answering for a
   // moment (a transfer that failed) is back as soon as before.
   lostAt_ = now_();
-  note(lostMessage_ + ". " + name_ + " is closed and reopened once a second.");
+  // The device-went-away messages end in a sentence that names their section of the page.
+  note(lostMessage_ + (lostMessage_.ends_with('.') ? " " : ". ") + name_ +
+       " is closed and reopened once a second.");
   bus_.lose();
   current_ = {};
 }

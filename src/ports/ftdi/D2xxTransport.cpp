@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -75,15 +76,39 @@ constexpr std::string_view Syntax =
     "numbers as C writes them (0x0403, 1); d:BUS/DEVICE has no meaning there.";
 
 constexpr Remedy Remedies[] = {
-    {"ftdi_usb_find_all", DriverMissing, "FTDI's D2XX driver is not installed", InstallDriver},
-    {"ftdi_usb_open_string", DriverMissing, "FTDI's D2XX driver is not installed", InstallDriver},
-    {"ftdi_usb_find_all", 0, "no FTDI device found", PlugIn, true},
-    {"ftdi_usb_open_string", -2, "no such FTDI device", NameOne, true},
-    {"ftdi_usb_open_string", -3, "the adapter is held by another program", FreeDevice, true},
-    {"ftdi_usb_open_string",
-     {NotADescription, NoMeaningOnWindows},
-     "not a device description",
-     Syntax},
+    {.call = "ftdi_usb_find_all",
+     .codes = DriverMissing,
+     .problem = "FTDI's D2XX driver is not installed",
+     .fix = InstallDriver,
+     .error = ENOENT},
+    {.call = "ftdi_usb_open_string",
+     .codes = DriverMissing,
+     .problem = "FTDI's D2XX driver is not installed",
+     .fix = InstallDriver,
+     .error = ENOENT},
+    {.call = "ftdi_usb_find_all",
+     .codes = 0,
+     .problem = "no FTDI device found",
+     .fix = PlugIn,
+     .error = ENODEV,
+     .showsFindings = true},
+    {.call = "ftdi_usb_open_string",
+     .codes = -2,
+     .problem = "no such FTDI device",
+     .fix = NameOne,
+     .error = ENODEV,
+     .showsFindings = true},
+    {.call = "ftdi_usb_open_string",
+     .codes = -3,
+     .problem = "the adapter is held by another program",
+     .fix = FreeDevice,
+     .error = EBUSY,
+     .showsFindings = true},
+    {.call = "ftdi_usb_open_string",
+     .codes = {NotADescription, NoMeaningOnWindows},
+     .problem = "not a device description",
+     .fix = Syntax,
+     .error = EINVAL},
 };
 
 // The D2XX calls, resolved by their plain names.

@@ -1,5 +1,6 @@
 #include "ports/ftdi/FtdiErrors.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "seams/PortOpenError.h"
@@ -16,9 +17,8 @@ constexpr std::string_view NameOne =
     "Name one of the devices found (i:VENDOR:PRODUCT[:INDEX], s:VENDOR:PRODUCT:SERIAL or "
     "d:BUS/DEVICE), or leave the description out for the first one.";
 constexpr std::string_view UdevRule =
-    "Give your user the adapter with the udev rule of the README "
-    "(/etc/udev/rules.d/60-om6211-ftdi.rules, then 'sudo udevadm control --reload' and plug "
-    "the adapter in again), or run as root.";
+    "Give your user the adapter with the udev rule /usr/lib/udev/rules.d/60-om6211-ftdi.rules "
+    "(then 'sudo udevadm control --reload' and plug the adapter in again), or run as root.";
 constexpr std::string_view FreeInterface =
     "The kernel's serial driver ftdi_sio, or another program, holds the adapter and could not "
     "be detached: close any program using its serial port (/dev/ttyUSB*), or unload the driver "
@@ -28,14 +28,27 @@ constexpr std::string_view Syntax =
     "numbers as C writes them (0x0403, 1).";
 
 constexpr Remedy Remedies[] = {
-    {"ftdi_usb_find_all", 0, "no FTDI device found", PlugIn, true},
-    {"ftdi_usb_open_string", -3, "no such FTDI device", NameOne, true},
+    {"ftdi_usb_find_all", 0, "no FTDI device found", PlugIn, "ftdi-not-found", ENODEV, true},
+    {"ftdi_usb_open_string", -3, "no such FTDI device", NameOne, "ftdi-name-one", ENODEV, true},
     {"ftdi_usb_open_string", -4, "the USB device cannot be opened, usually for want of permission",
-     UdevRule},
-    {"ftdi_usb_open_string", -8, "permission denied", UdevRule},
-    {"ftdi_usb_open_string", -5, "interface A is held by another driver", FreeInterface},
-    {"ftdi_usb_open_string", -11, "not a device description", Syntax},
+     UdevRule, "permission-ftdi", EACCES},
+    {"ftdi_usb_open_string", -8, "permission denied", UdevRule, "permission-ftdi", EACCES},
+    {"ftdi_usb_open_string", -5, "interface A is held by another driver", FreeInterface,
+     "ftdi-interface-busy", EBUSY},
+    {"ftdi_usb_open_string", -11, "not a device description", Syntax, "ftdi-selection", EINVAL},
 };
+
+// What a chip lacks, by whether it has synchronous bit-bang: the fix, and its section.
+struct MissingMode {
+  std::string_view fix;
+  std::string_view anchor;
+};
+constexpr MissingMode NoMpsse = {
+    "MPSSE needs an FT232H, FT2232H, FT4232H or FT2232D; use "
+    "mode=bitbang.",
+    "ftdi-no-mpsse"};
+constexpr MissingMode NoBitbang = {"Use an FT232R, FT2232, FT232H or an FT-X series chip.",
+                                   "ftdi-no-bitbang"};
 
 std::string listed(const std::vector<FtdiDeviceInfo>& found) {
   if (found.empty()) return "FTDI devices found: none.";
@@ -79,26 +92,29 @@ PortOpenError ftdiOpenError(std::string_view target, std::string_view call, int 
   if (remedy != nullptr && remedy->showsFindings && found.empty() && noDevice != nullptr) {
     plugIn = *remedy;
     plugIn.fix = noDevice->fix;
+    plugIn.anchor = noDevice->anchor;
     remedy = &plugIn;
   }
   const std::string detail =
       message.empty() ? "error " + std::to_string(code) : std::string(message);
-  return PortOpenError(openFailureMessage(target, call, detail, remedy, listed(found)));
+  // libftdi's other failures are libusb's, on the USB device: an input/output error.
+  return PortOpenError(openFailureMessage(target, call, detail, remedy, listed(found)),
+                       remedy != nullptr ? remedy->error : EIO);
 }
 
 PortOpenError ftdiModeError(std::string_view target, FtdiChip chip, std::string_view mode) {
-  std::string text(target);
-  text += ": the " + std::string(traitsOf(chip).name) + " has no " + std::string(mode) + ".";
-  text += traitsOf(chip).synchronousBitbang
-              ? " MPSSE needs an FT232H, FT2232H, FT4232H or FT2232D; use mode=bitbang."
-              : " Use an FT232R, FT2232, FT232H or an FT-X series chip.";
-  return PortOpenError(text);
+  const MissingMode& missing = traitsOf(chip).synchronousBitbang ? NoMpsse : NoBitbang;
+  return PortOpenError(std::string(target) + ": the " + std::string(traitsOf(chip).name) +
+                           " has no " + std::string(mode) + ". " + std::string(missing.fix) +
+                           troubleshootingReference(missing.anchor),
+                       ENOTSUP);
 }
 
 std::string ftdiFailureMessage(std::string_view target, std::string_view call,
                                std::string_view message) {
   return std::string(call) + " on " + std::string(target) + " failed: " + std::string(message) +
-         "; the adapter went away (unplugged) or stopped answering";
+         "; the adapter went away (unplugged) or stopped answering." +
+         troubleshootingReference("ftdi-went-away");
 }
 
 }  // namespace om6211

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ports/ftdi/FtdiTransport.h"
+#include "ports/portable/Remedy.h"
 #include "seams/PortOpenError.h"
 
 namespace om6211 {

@@ -26,7 +26,7 @@ struct FtdiDeviceInfo {
   std::string locator;
 };
 
-// libftdi's remedies, for Linux (FtdiErrors.cpp).
+// libftdi's remedies, for Linux (FtdiErrors.cpp), each with the errno value its error carries.
 std::span<const Remedy> libftdiRemedies();
 
 // The pin modes the back ends use.

@@ -8,6 +8,7 @@
 #include "ports/linux/HardwarePortErrors.h"
 #include "ports/linux/OwnerLock.h"
 #include "ports/linux/PortGrants.h"
+#include "ports/portable/Remedy.h"
 
 namespace om6211 {
 namespace {
@@ -28,8 +29,10 @@ DirectPort::DirectPort(uint16_t hardwareBase, uint32_t portBase, SystemCalls& ca
       hardwareBase_(hardwareBase) {
   if (!calls_->hasPortInstructions()) {
     throw PortOpenError(name() +
-                        ": direct port access exists only on x86 machines; on this one use the "
-                        "parallel-port device, ppdev:/dev/parport0");
+                            ": direct port access exists only on x86 machines; on this one use "
+                            "the parallel-port device, ppdev:/dev/parport0." +
+                            troubleshootingReference("direct-io-not-x86"),
+                        ENOTSUP);
   }
   char lockFile[32];
   std::snprintf(lockFile, sizeof lockFile, "/om6211-direct-%x.lock",

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "ports/linux/HardwarePortErrors.h"
+#include "ports/portable/Remedy.h"
 
 namespace om6211 {
 namespace {
@@ -49,8 +50,10 @@ std::string lookUp(const std::string& chip, SystemCalls& calls) {
     seen += (seen.empty() ? "" : ", ") + text(info.name) + " (" + text(info.label) + ")";
   }
   throw PortOpenError(chip + ": no GPIO chip has this name or label; the chips here are " +
-                      (seen.empty() ? std::string("none that can be opened") : seen) +
-                      ". Name one by its label, by gpiochipN or by its path.");
+                          (seen.empty() ? std::string("none that can be opened") : seen) +
+                          ". Name one by its label, by gpiochipN or by its path." +
+                          troubleshootingReference("gpio-chip-name"),
+                      ENOENT);
 }
 
 // Why the kernel found a line busy: its consumer.
@@ -65,10 +68,12 @@ std::string busyMessage(const OpenChip& chip, const std::string& path,
     return path + ": line " + std::to_string(offset) + " is in use by " +
            (consumer.empty() ? std::string("another driver") : "'" + consumer + "'") +
            ". Free it (stop the program or the overlay that holds it; SPI switched on holds "
-           "lines 7-11 of a Raspberry Pi) or wire the module to another line.";
+           "lines 7-11 of a Raspberry Pi) or wire the module to another line." +
+           troubleshootingReference("gpio-line-in-use");
   }
   return path + ": a line is in use (GPIO_V2_GET_LINE_IOCTL: " + std::strerror(EBUSY) +
-         "). Free it or wire the module to other lines.";
+         "). Free it or wire the module to other lines." +
+         troubleshootingReference("gpio-line-in-use");
 }
 
 }  // namespace
@@ -87,13 +92,17 @@ GpioLines::GpioLines(const std::string& chip, std::span<const uint32_t> offsets,
     for (std::size_t j = 0; j < i; ++j) {
       if (offsets[j] == offset) {
         throw PortOpenError(path_ + ": line " + std::to_string(offset) +
-                            " is named twice; each signal needs a line of its own.");
+                                " is named twice; each signal needs a line of its own." +
+                                troubleshootingReference("gpio-line-twice"),
+                            EINVAL);
       }
     }
     if (offset < info.lines) continue;
     throw PortOpenError(path_ + " (" + text(info.label) + ") has lines 0 to " +
-                        std::to_string(info.lines - 1) + "; it has no line " +
-                        std::to_string(offset) + ". Check the chip and the line numbers.");
+                            std::to_string(info.lines - 1) + "; it has no line " +
+                            std::to_string(offset) + ". Check the chip and the line numbers." +
+                            troubleshootingReference("gpio-no-such-line"),
+                        EINVAL);
   }
 
   gpio_v2_line_request request{};
@@ -108,7 +117,7 @@ GpioLines::GpioLines(const std::string& chip, std::span<const uint32_t> offsets,
   request.config.attrs[0].mask = all_;
   if (calls.ioctl(opened.fd, GPIO_V2_GET_LINE_IOCTL, &request) != 0) {
     const int error = errno;
-    if (error == EBUSY) throw PortOpenError(busyMessage(opened, path_, offsets));
+    if (error == EBUSY) throw PortOpenError(busyMessage(opened, path_, offsets), EBUSY);
     throw portOpenError(path_, "GPIO_V2_GET_LINE_IOCTL", error, DeviceKind::GpioChip);
   }
   // The request holds the lines; the chip itself is no longer needed.

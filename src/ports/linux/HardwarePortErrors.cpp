@@ -50,28 +50,42 @@ constexpr std::string_view SpiModeRefused =
     "clock): wire the module to another SPI controller, or use the gpio: back end.";
 
 constexpr Remedy ParallelPortRemedies[] = {
-    {"open", {ENOENT, ENODEV, ENXIO}, "no such device", LoadModules},
-    {"open", {EACCES, EPERM}, "permission denied", JoinLpGroup},
-    {"open", EBUSY, "port busy", UnloadLp},
-    {"PPCLAIM", {EBUSY, ETIMEDOUT}, "port busy", UnloadLp},
-    {"PPCLAIM", ENXIO, "port busy or missing", UnloadLpOrNoPort},
-    {"PPCLAIM", EACCES, "permission denied", JoinLpGroup},
-    {"ioperm", {EPERM, EACCES}, "permission denied", NeedRawIo},
-    {"ioperm", EINVAL, "port out of range", PortOutOfRange},
+    {"open", {ENOENT, ENODEV, ENXIO}, "no such device", LoadModules, "parport-missing"},
+    {"open", {EACCES, EPERM}, "permission denied", JoinLpGroup, "permission-parport"},
+    {"open", EBUSY, "port busy", UnloadLp, "parport-busy"},
+    {"PPCLAIM", {EBUSY, ETIMEDOUT}, "port busy", UnloadLp, "parport-busy"},
+    {"PPCLAIM", ENXIO, "port busy or missing", UnloadLpOrNoPort, "parport-no-port"},
+    {"PPCLAIM", EACCES, "permission denied", JoinLpGroup, "permission-parport"},
+    {"ioperm", {EPERM, EACCES}, "permission denied", NeedRawIo, "permission-direct-io"},
+    {"ioperm", EINVAL, "port out of range", PortOutOfRange, "direct-io-port-range"},
 };
 constexpr Remedy GpioChipRemedies[] = {
-    {"open", {ENOENT, ENODEV, ENXIO}, "no such GPIO chip", NoGpioChip},
-    {"open", {EACCES, EPERM}, "permission denied", JoinGpioGroup},
-    {"GPIO_V2_GET_LINE_IOCTL", {EACCES, EPERM}, "permission denied", JoinGpioGroup},
-    {"GPIO_V2_GET_LINE_IOCTL", {ENOTTY, EINVAL}, "kernel too old", OldGpioKernel},
+    {"open", {ENOENT, ENODEV, ENXIO}, "no such GPIO chip", NoGpioChip, "gpio-no-chip"},
+    {"open", {EACCES, EPERM}, "permission denied", JoinGpioGroup, "permission-gpio"},
+    {"GPIO_V2_GET_LINE_IOCTL",
+     {EACCES, EPERM},
+     "permission denied",
+     JoinGpioGroup,
+     "permission-gpio"},
+    {"GPIO_V2_GET_LINE_IOCTL",
+     {ENOTTY, EINVAL},
+     "kernel too old",
+     OldGpioKernel,
+     "gpio-kernel-too-old"},
 };
 constexpr Remedy SpiDeviceRemedies[] = {
-    {"open", {ENOENT, ENODEV, ENXIO}, "no such SPI device", EnableSpi},
-    {"open", {EACCES, EPERM}, "permission denied", JoinSpiGroup},
-    {"SPI_IOC_WR_MODE", EINVAL, "mode 3 refused", SpiModeRefused},
-    {"SPI_IOC_WR_BITS_PER_WORD", EINVAL, "word size refused", SpiModeRefused},
-    {"SPI_IOC_WR_MAX_SPEED_HZ", EINVAL, "clock refused", SpiModeRefused},
+    {"open", {ENOENT, ENODEV, ENXIO}, "no such SPI device", EnableSpi, "spi-off"},
+    {"open", {EACCES, EPERM}, "permission denied", JoinSpiGroup, "permission-spi"},
+    {"SPI_IOC_WR_MODE", EINVAL, "mode 3 refused", SpiModeRefused, "spi-refused"},
+    {"SPI_IOC_WR_BITS_PER_WORD", EINVAL, "word size refused", SpiModeRefused, "spi-refused"},
+    {"SPI_IOC_WR_MAX_SPEED_HZ", EINVAL, "clock refused", SpiModeRefused, "spi-refused"},
 };
+
+std::string describe(int error) {
+  return error == ETIMEDOUT ? "no claim within the wait" : std::strerror(error);
+}
+
+}  // namespace
 
 std::span<const Remedy> remediesOf(DeviceKind device) {
   switch (device) {
@@ -85,17 +99,11 @@ std::span<const Remedy> remediesOf(DeviceKind device) {
   return ParallelPortRemedies;
 }
 
-std::string describe(int error) {
-  return error == ETIMEDOUT ? "no claim within the wait" : std::strerror(error);
-}
-
-}  // namespace
-
 PortOpenError portOpenError(std::string_view target, std::string_view call, int error,
                             DeviceKind device) {
-  return PortOpenError(openFailureMessage(target, call, describe(error),
-                                          remedyFor(remediesOf(device), call, error)),
-                       error);
+  return PortOpenError(
+      openFailureMessage(target, call, describe(error), remedyFor(remediesOf(device), call, error)),
+      error);
 }
 
 bool meansDeviceLost(int error) {
@@ -106,7 +114,8 @@ std::string portFailureMessage(std::string_view target, std::string_view call, i
   std::string message =
       std::string(call) + " on " + std::string(target) + " failed: " + std::strerror(error);
   if (meansDeviceLost(error)) {
-    message += "; the device went away (unplugged, or its driver was unloaded)";
+    message += "; the device went away (unplugged, or its driver was unloaded)." +
+               troubleshootingReference("device-went-away");
   }
   return message;
 }

@@ -7,13 +7,17 @@
 #include <cstdio>
 #include <sstream>
 
+#include "ports/portable/Remedy.h"
+
 namespace om6211 {
 
 void lockOwnership(SystemCalls& calls, int fd, std::string_view target) {
   if (calls.flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return;
   throw PortOpenError(std::string(target) + " is in use by " + lockHolder(calls, fd) +
-                      ". Stop that program first: two programs on one display garble both "
-                      "pictures.");
+                          ". Stop that program first: two programs on one display garble both "
+                          "pictures." +
+                          troubleshootingReference("device-in-use"),
+                      EBUSY);
 }
 
 std::string lockHolder(SystemCalls& calls, int fd) {

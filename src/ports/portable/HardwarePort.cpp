@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "ports/portable/Remedy.h"
+
 namespace om6211 {
 namespace {
 
@@ -17,7 +19,7 @@ void HardwarePort::refuse(const char* access, uint32_t port) {
   fail(std::string(access) + " port " + hex(port) + " refused: " + name() +
        " carries only the data register " + hex(portBase_) + ", the control register " +
        hex(portBase_ + 2) + ", the status register " + hex(portBase_ + 1) + " and the delay port " +
-       hex(DelayPort));
+       hex(DelayPort) + "." + troubleshootingReference("port-address-refused"));
 }
 
 }  // namespace om6211

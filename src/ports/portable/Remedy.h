@@ -8,6 +8,13 @@
 
 namespace om6211 {
 
+// Where the page that explains every remedy is installed, one section (anchor) per remedy.
+inline constexpr std::string_view TroubleshootingPage = "/usr/share/doc/om6211/troubleshooting.md";
+
+// The sentence that names the section `anchor` of the troubleshooting page:
+// " See PAGE#ANCHOR."; none on Windows, whose package carries no documentation.
+std::string troubleshootingReference(std::string_view anchor);
+
 // The codes one remedy answers: errno values, or a library's error codes.
 class RemedyCodes {
  public:
@@ -37,6 +44,10 @@ struct Remedy {
   RemedyCodes codes;         // what the call failed with
   std::string_view problem;  // "permission denied"
   std::string_view fix;      // what to do, in whole sentences
+  std::string_view anchor;   // its section of the troubleshooting page, "permission-gpio"
+  // For a library's codes: the errno value that says the same to a program (0 for errno rows,
+  // whose code is one).
+  int error = 0;
   // Whether the message lists what the back end found (the devices there are) before the fix.
   bool showsFindings = false;
 };
@@ -45,8 +56,9 @@ struct Remedy {
 const Remedy* remedyFor(std::span<const Remedy> table, std::string_view call, int code);
 
 // The message of `call` failing with `detail` (the system's or the library's words) while
-// opening `target`: "TARGET: PROBLEM (CALL: DETAIL). FIX", the findings before the fix where
-// the remedy shows them; "TARGET: cannot be opened (CALL: DETAIL)." without a remedy.
+// opening `target`: "TARGET: PROBLEM (CALL: DETAIL). FIX See PAGE#ANCHOR.", the findings
+// before the fix where the remedy shows them; "TARGET: cannot be opened (CALL: DETAIL)." without a
+// remedy.
 std::string openFailureMessage(std::string_view target, std::string_view call,
                                std::string_view detail, const Remedy* remedy,
                                std::string_view findings = {});

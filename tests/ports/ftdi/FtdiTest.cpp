@@ -3,6 +3,7 @@
 // the glass the driver puts on one directly, USB failures included.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
 #include <random>
 #include <string>
@@ -32,6 +33,7 @@ TEST(FtdiOpening, FailuresNameTheFixAndLeaveNothingOpen) {
     const char* message;
     std::vector<const char*> phrases;
     bool plugged = true;  // the fake lists its one device
+    int reported = 0;     // the errno value the error carries; 0: not checked
   };
   const Case cases[] = {
       {"",
@@ -41,13 +43,16 @@ TEST(FtdiOpening, FailuresNameTheFixAndLeaveNothingOpen) {
        "",
        {"ftdi: no FTDI device found (ftdi_usb_find_all: 0 devices)", "devices found: none",
         "lsusb"},
-       false},
+       false,
+       ENODEV},
       {"",
        FtdiChip::Ft232h,
        "ftdi_usb_find_all",
        -3,
        "out of memory",
-       {"ftdi: cannot be opened (ftdi_usb_find_all: out of memory)"}},
+       {"ftdi: cannot be opened (ftdi_usb_find_all: out of memory)"},
+       true,
+       EIO},
       {"i:0x0403:0x6001",
        FtdiChip::R,
        "ftdi_usb_open_string",
@@ -60,15 +65,18 @@ TEST(FtdiOpening, FailuresNameTheFixAndLeaveNothingOpen) {
        "ftdi_usb_open_string",
        -3,
        "device not found",
-       {"no such FTDI device", "devices found: none", "lsusb"},
-       false},
+       {"no such FTDI device", "devices found: none", "lsusb", "#ftdi-not-found."},
+       false,
+       ENODEV},
       {"",
        FtdiChip::R,
        "ftdi_usb_open_string",
        -4,
        "usb_open() failed",
        {"ftdi:d:1/7: the USB device cannot be opened, usually for want of permission",
-        "usb_open() failed", "udev rule"}},
+        "usb_open() failed", "/usr/lib/udev/rules.d/60-om6211-ftdi.rules", "#permission-ftdi."},
+       true,
+       EACCES},
       {"d:1/7",
        FtdiChip::R,
        "ftdi_usb_open_string",
@@ -81,13 +89,17 @@ TEST(FtdiOpening, FailuresNameTheFixAndLeaveNothingOpen) {
        -5,
        "unable to claim usb device. Make sure the default FTDI driver is not in use",
        {"interface A is held by another driver", "Make sure the default FTDI driver",
-        "rmmod ftdi_sio"}},
+        "rmmod ftdi_sio"},
+       true,
+       EBUSY},
       {"d:1/7:mode=mpsse",
        FtdiChip::R,
        nullptr,
        0,
        "",
-       {"the FT232R has no MPSSE", "mode=bitbang"}},
+       {"the FT232R has no MPSSE", "mode=bitbang", "#ftdi-no-mpsse."},
+       true,
+       ENOTSUP},
       {"d:1/7", FtdiChip::Bm, nullptr, 0, "", {"the FT232BM has no synchronous bit-bang"}},
       {"d:1/7",
        FtdiChip::R,
@@ -111,6 +123,9 @@ TEST(FtdiOpening, FailuresNameTheFixAndLeaveNothingOpen) {
       openFtdi(parseFtdiSelection(c.selection), 0x378, fake);
       ADD_FAILURE() << c.selection << " opened";
     } catch (const PortOpenError& error) {
+      if (c.reported != 0) {
+        EXPECT_EQ(error.error(), c.reported) << error.what();
+      }
       for (const char* phrase : c.phrases) {
         EXPECT_NE(std::string(error.what()).find(phrase), std::string::npos)
             << error.what() << "\n  lacks: " << phrase;

@@ -11,12 +11,15 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
 #include <utility>
 
 #include "host/PortFactory.h"
+#include "ports/ftdi/FtdiErrors.h"
+#include "ports/linux/HardwarePortErrors.h"
 #include "ports/linux/OwnerLock.h"
 #include "ports/linux/PpdevPort.h"
 #include "support/DriverRig.h"
@@ -26,6 +29,28 @@ namespace om6211 {
 namespace {
 
 using testing::FakeParallelPort;
+
+// The sections of the troubleshooting page (docs/troubleshooting.md), by their anchors.
+std::set<std::string> troubleshootingSections() {
+  std::ifstream page(OM6211_TROUBLESHOOTING_PAGE);
+  const std::string text((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+  std::set<std::string> anchors;
+  const std::string opening = "<a id=\"";
+  for (std::size_t at = text.find(opening); at != std::string::npos; at = text.find(opening, at)) {
+    at += opening.size();
+    anchors.insert(text.substr(at, text.find('"', at) - at));
+  }
+  return anchors;
+}
+
+// The section a message names, "" for none.
+std::string namedSection(const std::string& message) {
+  const std::string page = std::string(TroubleshootingPage) + "#";
+  const std::size_t at = message.find(page);
+  if (at == std::string::npos) return {};
+  const std::size_t from = at + page.size();
+  return message.substr(from, message.find('.', from) - from);
+}
 
 // Everything the driver does in a session, for a driver on `portText`.
 void runSession(Driver& driver, const char* portText, int32_t delay, bool backlight) {
@@ -120,6 +145,8 @@ TEST(HardwarePort, OpeningFailuresNameTheFixAndLeaveNothingHeld) {
     int occurrence;
     std::vector<const char*> phrases;
     std::vector<std::string> log;
+    int reported = 0;          // the errno value the error carries; 0: not checked
+    const char* section = "";  // the section of the troubleshooting page the message names
   };
   const std::vector<std::string> claimed = {"open /dev/parport0", "PPEXCL", "PPCLAIM -> ", "close"};
   const Case cases[] = {
@@ -128,21 +155,33 @@ TEST(HardwarePort, OpeningFailuresNameTheFixAndLeaveNothingHeld) {
        ENOENT,
        1,
        {"/dev/parport0: no such device", "modprobe parport_pc ppdev"},
-       {"open /dev/parport0 -> "}},
+       {"open /dev/parport0 -> "},
+       ENOENT,
+       "parport-missing"},
       {"ppdev:/dev/parport0", "open", ENODEV, 1, {"no such device", "modprobe"}, {"open"}},
       {"ppdev:/dev/parport0",
        "open",
        EACCES,
        1,
        {"permission denied", "lp group", "udev"},
-       {"open"}},
+       {"open"},
+       EACCES,
+       "permission-parport"},
       {"ppdev:/dev/parport0",
        "PPEXCL",
        EINVAL,
        1,
        {"cannot be opened (PPEXCL: "},
-       {"open /dev/parport0", "PPEXCL -> ", "close"}},
-      {"ppdev:/dev/parport0", "PPCLAIM", EBUSY, 1, {"port busy", "rmmod lp"}, claimed},
+       {"open /dev/parport0", "PPEXCL -> ", "close"},
+       EINVAL},
+      {"ppdev:/dev/parport0",
+       "PPCLAIM",
+       EBUSY,
+       1,
+       {"port busy", "rmmod lp"},
+       claimed,
+       EBUSY,
+       "parport-busy"},
       {"ppdev:/dev/parport0",
        "PPCLAIM",
        ENXIO,
@@ -167,15 +206,26 @@ TEST(HardwarePort, OpeningFailuresNameTheFixAndLeaveNothingHeld) {
        EWOULDBLOCK,
        1,
        {"direct:378 is in use by process 4321 (LCDd)"},
-       {"open /run/lock/om6211-direct-378.lock", "flock -> ", "close"}},
+       {"open /run/lock/om6211-direct-378.lock", "flock -> ", "close"},
+       EBUSY,
+       "device-in-use"},
       {"direct:ffff",
        "none",
        0,
        1,
        {"unknown port back end 'direct:ffff'", "ppdev:/dev/parportN"},
-       {}},
+       {},
+       0,
+       "port-syntax"},
       {"ppdev:", "none", 0, 1, {"unknown port back end 'ppdev:'"}, {}},
-      {"direct:378", "no port instructions", 0, 1, {"only on x86", "ppdev:/dev/parport0"}, {}},
+      {"direct:378",
+       "no port instructions",
+       0,
+       1,
+       {"only on x86", "ppdev:/dev/parport0"},
+       {},
+       ENOTSUP,
+       "direct-io-not-x86"},
   };
   for (const Case& c : cases) {
     FakeParallelPort fake;
@@ -184,10 +234,23 @@ TEST(HardwarePort, OpeningFailuresNameTheFixAndLeaveNothingHeld) {
     fake.files["/proc/4321/comm"] = "LCDd\n";
     fake.portInstructions = std::string(c.call) != "no port instructions";
     std::string message;
+    int reported = 0;
     try {
       openHardware(parsePortSelection(c.selection), 0x378, fake).port;
-    } catch (const std::exception& error) {  // PortOpenError, or PortSelectionError for the text
+    } catch (const PortOpenError& error) {
       message = error.what();
+      reported = error.error();
+    } catch (const std::exception& error) {  // PortSelectionError, for the text
+      message = error.what();
+    }
+    if (c.reported != 0) {
+      EXPECT_EQ(reported, c.reported) << message;
+    }
+    if (*c.section != '\0') {
+      EXPECT_EQ(namedSection(message), c.section) << message;
+    }
+    if (const std::string named = namedSection(message); !named.empty()) {
+      EXPECT_EQ(troubleshootingSections().count(named), 1u) << message;
     }
     for (const char* phrase : c.phrases) {
       EXPECT_NE(message.find(phrase), std::string::npos) << message << " lacks " << phrase;
@@ -308,8 +371,27 @@ TEST(HardwarePort, CarriesOnlyTheDriversRegistersAndReportsFailures) {
   EXPECT_EQ(port->failureCount(), 1u);
   EXPECT_EQ(port->lastFailure(),
             "PPWCONTROL on /dev/parport0 failed: Input/output error; the device went away "
-            "(unplugged, or its driver was unloaded)");
+            "(unplugged, or its driver was unloaded). See " +
+                std::string(TroubleshootingPage) + "#device-went-away.");
   EXPECT_TRUE(port->deviceLost());
+}
+
+// Every remedy names a section of the troubleshooting page that is there: a section renamed on
+// the page, or a row given an anchor the page lacks, fails here.
+TEST(Remedies, EveryAnchorIsASectionOfTheTroubleshootingPage) {
+  const std::set<std::string> sections = troubleshootingSections();
+  ASSERT_FALSE(sections.empty()) << OM6211_TROUBLESHOOTING_PAGE;
+  const std::span<const Remedy> tables[] = {remediesOf(DeviceKind::ParallelPort),
+                                            remediesOf(DeviceKind::GpioChip),
+                                            remediesOf(DeviceKind::SpiDevice), libftdiRemedies()};
+  for (const std::span<const Remedy> table : tables) {
+    for (const Remedy& remedy : table) {
+      EXPECT_EQ(sections.count(std::string(remedy.anchor)), 1u)
+          << remedy.call << " " << remedy.problem << ": '" << remedy.anchor << "'";
+    }
+  }
+  // The rows for a library's codes say what they mean in errno values.
+  for (const Remedy& remedy : libftdiRemedies()) EXPECT_NE(remedy.error, 0) << remedy.problem;
 }
 
 // The kernel's own lock table names the holder: a second open file of the display is refused
