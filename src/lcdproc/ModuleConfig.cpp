@@ -4,6 +4,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "seams/Troubleshooting.h"
+
 namespace om6211::lcdd {
 namespace {
 
@@ -20,8 +22,11 @@ void readKey(const ConfigValues& valueOf, std::string_view key, T& target, Parse
   if (!value) return;
   try {
     target = parse(*value);
-  } catch (const std::invalid_argument& bad) {
+  } catch (const PortSelectionError& bad) {  // it names its own section of the page
     throw ConfigError(std::string(key), *value, bad.what());
+  } catch (const std::invalid_argument& bad) {
+    throw ConfigError(std::string(key), *value,
+                      bad.what() + troubleshootingReference("lcdd-bad-value"));
   }
 }
 
@@ -90,7 +95,9 @@ ModuleConfig readModuleConfig(const ConfigValues& valueOf) {
   readKey(valueOf, "Png", config.png, parsePath);
   readKey(valueOf, "Trace", config.trace, parsePath);
   if (!config.png.empty() && config.port.isHardware()) {
-    throw ConfigError("Png", config.png, "a picture is drawn only with Port=virtual");
+    throw ConfigError("Png", config.png,
+                      "a picture is drawn only with Port=virtual" +
+                          troubleshootingReference("lcdd-png-needs-virtual"));
   }
   return config;
 }

@@ -4,14 +4,6 @@
 
 namespace om6211 {
 
-std::string troubleshootingReference([[maybe_unused]] std::string_view anchor) {
-#if defined(_WIN32)
-  return {};
-#else
-  return " See " + std::string(TroubleshootingPage) + "#" + std::string(anchor) + ".";
-#endif
-}
-
 const Remedy* remedyFor(std::span<const Remedy> table, std::string_view call, int code) {
   const auto row = std::find_if(table.begin(), table.end(), [&](const Remedy& remedy) {
     return remedy.call == call && remedy.codes.contains(code);

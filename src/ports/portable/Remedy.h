@@ -6,14 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "seams/Troubleshooting.h"
+
 namespace om6211 {
-
-// Where the page that explains every remedy is installed, one section (anchor) per remedy.
-inline constexpr std::string_view TroubleshootingPage = "/usr/share/doc/om6211/troubleshooting.md";
-
-// The sentence that names the section `anchor` of the troubleshooting page:
-// " See PAGE#ANCHOR."; none on Windows, whose package carries no documentation.
-std::string troubleshootingReference(std::string_view anchor);
 
 // The codes one remedy answers: errno values, or a library's error codes.
 class RemedyCodes {
