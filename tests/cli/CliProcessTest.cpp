@@ -114,6 +114,21 @@ bool signalIn(pid_t pid, const std::string& field, int signal) {
   return false;
 }
 
+// The processor time `pid` has used, in clock ticks (user and system).
+long cpuTicks(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  // The fields after the command name, which is in parentheses and may hold spaces.
+  std::istringstream fields(line.substr(line.rfind(')') + 2));
+  std::string field;
+  for (int skipped = 0; skipped < 11; ++skipped) fields >> field;  // state ... cmajflt
+  long user = 0;
+  long system = 0;
+  fields >> user >> system;
+  return user + system;
+}
+
 // Polls `done` until it holds, for at most 20 s.
 template <typename Condition>
 bool eventually(Condition&& done) {
@@ -554,6 +569,10 @@ TEST_F(CliProcessTest, SecondStopSignalEndsTheToolAtOnce) {
     ASSERT_GT(tool, 0);
     ASSERT_TRUE(eventually(
         [&] { return signalIn(tool, "SigCgt", first) && signalIn(tool, "SigCgt", second); }));
+    // In the slow call: it has spun for a while since its handlers were set (on a loaded
+    // machine, or under a sanitizer, reading the script and opening the port take a moment).
+    const long ticksWithHandlers = cpuTicks(tool);
+    ASSERT_TRUE(eventually([&] { return cpuTicks(tool) > ticksWithHandlers + 20; }));
     kill(tool, first);
     // Delivered: its handler has run (or runs now, the signal blocked meanwhile).
     ASSERT_TRUE(eventually(
