@@ -6,10 +6,10 @@
 #include <cstdio>
 
 #include "driver/Driver.h"
-#include "panel/VirtualPanel.h"
-#include "ports/portable/IniFileLookup.h"
 #include "host/TraceWriter.h"
 #include "host/TracingPort.h"
+#include "panel/VirtualPanel.h"
+#include "ports/portable/IniFileLookup.h"
 #include "support/QuietPlatform.h"
 
 namespace {

@@ -14,10 +14,10 @@
 #include <string>
 
 #include "InjectingPort.h"
-#include "driver/DriverInfo.h"
 #include "dll/EntryPoint.h"
 #include "dll/ExportBinding.h"
 #include "dll/Exports.h"
+#include "driver/DriverInfo.h"
 #include "ports/portable/IniFileLookup.h"
 #include "reliability/EntryPointEffects.h"
 #include "reliability/TraceShape.h"

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
+#include "host/PortTrace.h"
 #include "seams/Pauses.h"
 #include "seams/PortIo.h"
-#include "host/PortTrace.h"
 
 namespace om6211::fuzzing {
 

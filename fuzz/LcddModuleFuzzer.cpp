@@ -18,9 +18,9 @@
 #include <string_view>
 #include <utility>
 
+#include "host/PortSelection.h"
 #include "lcdproc/LcddModule.h"
 #include "lcdproc/ModuleConfig.h"
-#include "host/PortSelection.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/TraceReader.h"
 #include "host/PortTrace.h"
+#include "host/TraceReader.h"
 
 namespace {
 

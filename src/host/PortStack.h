@@ -5,8 +5,8 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
-#include <system_error>
 #include <string>
+#include <system_error>
 
 #include "host/InjectedPortFault.h"
 #include "host/PortFactory.h"

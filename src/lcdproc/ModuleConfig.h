@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "lcdproc/PictureComposer.h"
 #include "host/PortSelection.h"
+#include "lcdproc/PictureComposer.h"
 #include "render/GlyphTable.h"
 
 namespace om6211::lcdd {

@@ -12,9 +12,9 @@
 
 #include "dll/ExportBinding.h"
 #include "dll/Exports.h"
+#include "support/DriverRig.h"
 #include "support/RecordingPauses.h"
 #include "support/RecordingPort.h"
-#include "support/DriverRig.h"
 
 namespace om6211::testing {
 namespace {

@@ -9,9 +9,9 @@
 #include "StdcallCaller.h"
 #include "dll/ExportBinding.h"
 #include "dll/Exports.h"
+#include "support/DriverRig.h"
 #include "support/RecordingPauses.h"
 #include "support/RecordingPort.h"
-#include "support/DriverRig.h"
 
 namespace om6211::testing {
 namespace {

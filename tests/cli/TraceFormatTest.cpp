@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "host/TraceReader.h"
-#include "panel/VirtualPanel.h"
 #include "host/TraceWriter.h"
 #include "host/TracedPauses.h"
 #include "host/TracingPort.h"
+#include "panel/VirtualPanel.h"
 
 namespace om6211::cli {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "driver/Driver.h"
 #include "dll/EntryPoint.h"
+#include "driver/Driver.h"
 
 namespace om6211::reliability {
 

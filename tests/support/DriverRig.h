@@ -6,9 +6,9 @@
 
 #include "driver/Driver.h"
 #include "ports/portable/IniFileLookup.h"
+#include "support/FrameDecoder.h"
 #include "support/RecordingPauses.h"
 #include "support/RecordingPort.h"
-#include "support/FrameDecoder.h"
 
 namespace om6211::testing {
 

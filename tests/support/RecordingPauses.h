@@ -1,7 +1,7 @@
 #pragma once
 
-#include "seams/Pauses.h"
 #include "host/PortTrace.h"
+#include "seams/Pauses.h"
 
 namespace om6211 {
 

@@ -5,8 +5,8 @@
 #include <initializer_list>
 #include <set>
 
-#include "seams/PortIo.h"
 #include "host/PortTrace.h"
+#include "seams/PortIo.h"
 
 namespace om6211 {
 

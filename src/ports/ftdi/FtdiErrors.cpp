@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "seams/PortOpenError.h"
 #include "ports/portable/Remedy.h"
+#include "seams/PortOpenError.h"
 
 namespace om6211 {
 namespace {

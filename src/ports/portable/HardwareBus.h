@@ -1,7 +1,7 @@
 #pragma once
 
-#include "seams/Bus.h"
 #include "ports/portable/Hardware.h"
+#include "seams/Bus.h"
 
 namespace om6211 {
 
